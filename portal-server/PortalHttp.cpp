@@ -1,0 +1,271 @@
+#include "PortalHttp.h"
+
+#include <httplib.h>
+
+#include <chrono>
+#include <thread>
+
+namespace orvportal {
+
+namespace {
+
+const char* const kCookie = "orvsession";
+
+std::string SessionFromCookies(const httplib::Request& req) {
+    size_t n = req.get_header_value_count("Cookie");
+    for (size_t k = 0; k < n; ++k) {
+        std::string h = req.get_header_value("Cookie", k);
+        size_t pos = 0;
+        while (pos < h.size()) {
+            size_t end = h.find(';', pos);
+            if (end == std::string::npos) end = h.size();
+            std::string part = h.substr(pos, end - pos);
+            while (!part.empty() && part.front() == ' ') part.erase(0, 1);
+            std::string prefix = std::string(kCookie) + "=";
+            if (part.compare(0, prefix.size(), prefix) == 0) return part.substr(prefix.size());
+            pos = end + 1;
+        }
+    }
+    return {};
+}
+
+std::string QueryOf(const httplib::Request& req) {
+    size_t q = req.target.find('?');
+    return q == std::string::npos ? std::string() : req.target.substr(q + 1);
+}
+
+bool EndsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void SendStreamed(httplib::Response& res, const std::string& type, std::shared_ptr<std::string> body,
+                  size_t sendBytes) {
+    // Declares the full length and stops after sendBytes: the peer sees
+    // the connection close in the middle of the reply.
+    res.set_content_provider(body->size(), type, [body, sendBytes](size_t offset, size_t length, httplib::DataSink& sink) {
+        if (offset >= sendBytes) return false;
+        size_t n = std::min(length, sendBytes - offset);
+        n = std::min<size_t>(n, 64 * 1024);
+        sink.write(body->data() + offset, n);
+        return true;
+    });
+}
+
+}  // namespace
+
+bool ParseFault(const std::string& spec, FaultConfig& out, std::string& error) {
+    out = FaultConfig{};
+    std::string s = spec;
+    size_t colon = s.find(':');
+    if (colon != std::string::npos) {
+        out.method = s.substr(colon + 1);
+        s = s.substr(0, colon);
+    }
+    std::string name = s;
+    bool hasParam = false;
+    size_t eq = s.find('=');
+    if (eq != std::string::npos) {
+        name = s.substr(0, eq);
+        char* end = nullptr;
+        std::string num = s.substr(eq + 1);
+        out.param = std::strtol(num.c_str(), &end, 10);
+        if (num.empty() || *end != '\0') {
+            error = "fault parameter is not a number: " + num;
+            return false;
+        }
+        hasParam = true;
+    }
+    using M = FaultConfig::Mode;
+    static const std::pair<const char*, M> names[] = {
+        {"none", M::None},         {"badjson", M::BadJson},   {"html", M::Html},     {"truncate", M::Truncate},
+        {"drop", M::Drop},         {"delay", M::Delay},       {"huge", M::Huge},     {"empty", M::Empty},
+        {"status500", M::Status500}, {"noattach", M::NoAttach}, {"retcode", M::RetCode}};
+    for (const auto& n : names)
+        if (name == n.first) {
+            out.mode = n.second;
+            if (!hasParam) {
+                if (out.mode == M::Delay) out.param = 5;
+                if (out.mode == M::Huge) out.param = 16;
+                if (out.mode == M::RetCode) out.param = -1;
+            }
+            if (out.mode == M::Delay && (out.param < 0 || out.param > 600)) {
+                error = "delay must be between 0 and 600 seconds";
+                return false;
+            }
+            if (out.mode == M::Huge && (out.param < 1 || out.param > 1024)) {
+                error = "huge must be between 1 and 1024 MiB";
+                return false;
+            }
+            return true;
+        }
+    error = "unknown fault mode: " + name;
+    return false;
+}
+
+PortalHttpServer::PortalHttpServer(PortalService& service)
+    : service_(service), server_(std::make_unique<httplib::Server>()) {
+    Install();
+}
+
+PortalHttpServer::~PortalHttpServer() { Stop(); }
+
+void PortalHttpServer::SetFault(const FaultConfig& f) {
+    std::lock_guard<std::mutex> lock(faultMutex_);
+    fault_ = f;
+}
+
+int PortalHttpServer::Bind(const std::string& host, int port) {
+    std::string h = host == "localhost" ? "127.0.0.1" : host;
+    if (h != "127.0.0.1") return -1;  // the test portal never leaves loopback
+    if (port == 0) return server_->bind_to_any_port(h);
+    return server_->bind_to_port(h, port) ? port : -1;
+}
+
+void PortalHttpServer::Run() { server_->listen_after_bind(); }
+
+void PortalHttpServer::Stop() {
+    if (server_) server_->stop();
+}
+
+void PortalHttpServer::Install() {
+    server_->set_payload_max_length(256u * 1024u * 1024u);
+    server_->set_read_timeout(30, 0);
+
+    // Switches the fault mode of a running server (used by integration tests).
+    server_->Post("/orv-test/fault", [this](const httplib::Request& req, httplib::Response& res) {
+        std::string spec;
+        for (const auto& kv : ParseFormText(QueryOf(req)))
+            if (kv.first == "mode") spec = kv.second;
+        for (const auto& kv : ParseFormText(req.body))
+            if (kv.first == "mode") spec = kv.second;
+        FaultConfig f;
+        std::string err;
+        if (!ParseFault(spec.empty() ? "none" : spec, f, err)) {
+            res.status = 400;
+            res.set_content(err + "\n", "text/plain");
+            return;
+        }
+        SetFault(f);
+        res.set_content("fault " + (spec.empty() ? std::string("none") : spec) + "\n", "text/plain");
+    });
+
+    server_->Post(".*", [this](const httplib::Request& req, httplib::Response& res,
+                               const httplib::ContentReader& reader) {
+        if (!EndsWith(req.path, "rpc.php")) {
+            res.status = 404;
+            res.set_content("<html><body>404 Not Found</body></html>", "text/html");
+            return;
+        }
+        RpcRequest rpc;
+        for (auto& kv : ParseFormText(QueryOf(req))) rpc.add(kv.first, kv.second);
+        if (req.is_multipart_form_data()) {
+            std::vector<UploadPart> parts;
+            reader(
+                [&](const httplib::MultipartFormData& file) {
+                    UploadPart p;
+                    p.present = true;
+                    p.field = file.name;
+                    p.filename = EnsureUtf8(file.filename);
+                    p.contentType = file.content_type;
+                    parts.push_back(std::move(p));
+                    return true;
+                },
+                [&](const char* data, size_t len) {
+                    if (!parts.empty()) parts.back().data.append(data, len);
+                    return true;
+                });
+            for (auto& p : parts) {
+                if (!p.filename.empty() && !rpc.file.present) rpc.file = p;
+                else if (p.filename.empty()) rpc.add(p.field, EnsureUtf8(p.data));
+            }
+        } else {
+            std::string body;
+            reader([&](const char* data, size_t len) {
+                body.append(data, len);
+                return true;
+            });
+            std::string type = req.get_header_value("Content-Type");
+            if (type.empty() || type.find("application/x-www-form-urlencoded") != std::string::npos)
+                for (auto& kv : ParseFormText(body)) rpc.add(kv.first, kv.second);
+        }
+        rpc.session = SessionFromCookies(req);
+
+        RpcReply reply = service_.Handle(rpc);
+
+        FaultConfig fault;
+        {
+            std::lock_guard<std::mutex> lock(faultMutex_);
+            fault = fault_;
+        }
+        std::string perRequest = req.get_header_value("X-Orv-Fault");
+        if (perRequest.empty()) perRequest = rpc.get("orv_fault");
+        if (!perRequest.empty()) {
+            std::string err;
+            if (!ParseFault(perRequest, fault, err)) fault = FaultConfig{};
+        }
+        if (!fault.method.empty() && fault.method != reply.method) fault.mode = FaultConfig::Mode::None;
+
+        if (!reply.setSession.empty())
+            res.set_header("Set-Cookie", std::string(kCookie) + "=" + reply.setSession + "; Path=/; HttpOnly");
+        else if (reply.clearSession)
+            res.set_header("Set-Cookie", std::string(kCookie) + "=; Path=/; Max-Age=0; HttpOnly");
+        res.set_header("Cache-Control", "no-cache");
+        bool isJson = reply.contentType.find("application/json") != std::string::npos;
+        if (!reply.attachment.empty() && fault.mode != FaultConfig::Mode::NoAttach)
+            res.set_header("Content-Disposition", "attachment; filename=\"" + reply.attachment + "\"");
+        res.status = reply.httpStatus;
+
+        using M = FaultConfig::Mode;
+        switch (fault.mode) {
+        case M::None:
+        case M::NoAttach:
+            break;
+        case M::Delay:
+            std::this_thread::sleep_for(std::chrono::seconds(fault.param));
+            break;
+        case M::BadJson:
+            reply.body = "{\"retcode\":\"0\",\"message\": <<kein JSON>> ,,]";
+            reply.contentType = "application/json";
+            break;
+        case M::Html:
+            reply.contentType = "text/html; charset=utf-8";
+            break;
+        case M::Truncate:
+            reply.body = reply.body.substr(0, reply.body.size() / 2);
+            break;
+        case M::Empty:
+            reply.body.clear();
+            break;
+        case M::Status500:
+            res.status = 500;
+            reply.body = "<html><body><h1>500 Internal Server Error</h1></body></html>";
+            reply.contentType = "text/html";
+            break;
+        case M::RetCode:
+            if (isJson) {
+                JsonValue o = JsonValue::Object();
+                o.set("retcode", std::to_string(fault.param));
+                o.set("message", "Fehler " + std::to_string(fault.param) + " (Testmodus)");
+                o.set("error", JsonValue::Array());
+                o.set("result", JsonValue::Object());
+                reply.body = o.dump();
+            }
+            break;
+        case M::Drop: {
+            auto body = std::make_shared<std::string>(reply.body.empty() ? std::string(64, ' ') : reply.body);
+            SendStreamed(res, reply.contentType, body, body->size() / 2);
+            return;
+        }
+        case M::Huge: {
+            auto body = std::make_shared<std::string>("{\"retcode\":\"0\",\"message\":\"OK\",\"padding\":\"");
+            body->append(static_cast<size_t>(fault.param) * 1024 * 1024, 'x');
+            body->append("\",\"result\":{}}");
+            SendStreamed(res, "application/json", body, body->size());
+            return;
+        }
+        }
+        res.set_content(reply.body, reply.contentType);
+    });
+}
+
+}  // namespace orvportal
