@@ -1,0 +1,5 @@
+// A plug-in library for the tests: loadable, with nothing the host calls.
+extern "C" __attribute__((visibility("default"))) int OrvSamplePluginValue()
+{
+    return 7;
+}
