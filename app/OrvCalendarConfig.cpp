@@ -151,10 +151,8 @@ OrvCalendarConfig::~OrvCalendarConfig()
 const char* OrvCalendarConfig::GetValue(int section, int keyNumber, const char* defaultValue)
 {
     const char* key = OrvConfigKeyName(keyNumber);
-    if (!key) {
-        // An unknown key reads like a missing one.
-        return config_.Read(section, "", defaultValue);
-    }
+    // An unknown key number reads like a missing key.
+    if (!key) return config_.Read(section, nullptr, defaultValue);
     return config_.Read(section, key, defaultValue);
 }
 

@@ -172,6 +172,14 @@ TEST_F(ConfigTest, SingleValuesAreWrittenIntoDefaultSection)
     EXPECT_EQ(config->SetValue(99, "x"), -1);
 }
 
+TEST_F(ConfigTest, UnknownKeyNumberReadsAsMissing)
+{
+    Put("DEFAULT", "", "nameless");
+    EXPECT_STREQ(config->GetValue(0, 99, "dflt"), "dflt");
+    EXPECT_STREQ(config->GetValue(0, 0), "");
+    EXPECT_EQ(config->GetIntValue(99), 0);
+}
+
 TEST_F(ConfigTest, LoginValues)
 {
     struct { bool remember; bool blocked; const char* password; const char* remember_s; const char* blocked_s; } cases[] = {
