@@ -68,6 +68,13 @@ public:
     ~UnknownElement();
 
     UnknownElement& operator=(const UnknownElement& unknown);
+    // Exchanges the values without copying them.
+    void Swap(UnknownElement& other) noexcept
+    {
+        Imp* p = m_pImp;
+        m_pImp = other.m_pImp;
+        other.m_pImp = p;
+    }
 
     // Const access of another kind yields a shared default value.
     operator const Object&() const;
@@ -358,6 +365,11 @@ public:
     // ScanException or ParseException; members inserted before the failure
     // remain in the object.
     static void Read(Object& object, std::istream& istr);
+
+    // Objects and arrays nested deeper than this are refused with a
+    // ParseException, so that no reply can exhaust the stack of the parser
+    // or of the destructors.
+    static constexpr int kMaxNesting = 512;
 
     // Stream to tokens; exposed for tests of the scanner.
     static void Scan(Tokens& tokens, std::istream& istr);
