@@ -4,6 +4,11 @@
 
 OrvLibrary::OrvLibrary(const std::string& path) : path_(path)
 {
+    // An empty name would give the handle of the program itself.
+    if (path_.empty()) {
+        loadError_ = "no library name";
+        return;
+    }
     handle_ = ::dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* err = ::dlerror();
