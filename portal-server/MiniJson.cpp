@@ -91,13 +91,7 @@ std::string JsonQuote(const std::string& s) {
         case '\b': out += "\\b"; break;
         case '\f': out += "\\f"; break;
         default:
-            if (c < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "\\u%04x", c);
-                out += buf;
-            } else {
-                out += static_cast<char>(c);
-            }
+            out += static_cast<char>(c);
         }
     }
     out += '"';
@@ -154,7 +148,7 @@ void AppendUtf8(std::string& out, unsigned cp) {
 
 class Parser {
 public:
-    explicit Parser(const std::string& t) : t_(t) {}
+    Parser(const std::string& t, JsonDialect d) : t_(t), dialect_(d) {}
 
     JsonValue parseDocument() {
         JsonValue v = parseValue(0);
@@ -165,6 +159,7 @@ public:
 
 private:
     const std::string& t_;
+    JsonDialect dialect_;
     size_t p_ = 0;
 
     [[noreturn]] void fail(const char* what) {
@@ -246,6 +241,9 @@ private:
                         cp = 0x10000 + ((cp - 0xD800) << 10) + (lo - 0xDC00);
                     }
                     AppendUtf8(out, cp);
+                } else if (dialect_ == JsonDialect::Standard && (e == 'n' || e == 'r' || e == 't' || e == 'b' || e == 'f')) {
+                    out += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e == 'b' ? '\b' : '\f';
+                    ++p_;
                 } else {
                     // The client does not escape backslashes: keep it as written.
                     out += '\\';
@@ -254,6 +252,7 @@ private:
             }
             out += c;
         }
+        if (dialect_ == JsonDialect::Standard) return out;
         // The client writes an ampersand as "#38;" so that it survives the form body.
         std::string decoded;
         decoded.reserve(out.size());
@@ -313,8 +312,8 @@ private:
 
 }  // namespace
 
-JsonValue ParseJson(const std::string& text) {
-    Parser p(text);
+JsonValue ParseJson(const std::string& text, JsonDialect dialect) {
+    Parser p(text, dialect);
     return p.parseDocument();
 }
 

@@ -59,13 +59,24 @@ struct JsonError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Parses one JSON text. Tolerates what the desktop client writes by hand:
-// raw control characters inside strings, backslashes that start no known
-// escape (kept literally), and "#38;" standing for an ampersand in strings.
-// Throws JsonError on anything else that is malformed.
-JsonValue ParseJson(const std::string& text);
+enum class JsonDialect {
+    // What the desktop client writes by hand: raw control characters inside
+    // strings, backslashes that start no escape other than \" \\ \/ \u (kept
+    // literally, so "C:\new" stays as typed), and "#38;" standing for an
+    // ampersand in strings.
+    Client,
+    // Ordinary JSON escapes (\n, \r, \t, \b, \f as well); used to read the
+    // service's own replies back. Raw control characters are tolerated too.
+    Standard,
+};
 
-// Writes a string as a quoted JSON string literal.
+// Parses one JSON text; throws JsonError on malformed text.
+JsonValue ParseJson(const std::string& text, JsonDialect dialect = JsonDialect::Client);
+
+// Writes a string as a quoted JSON string literal. Only the escapes that the
+// desktop client's reader knows are used (\" \\ \n \r \t \b \f); other
+// control characters go out raw, since that reader turns any \u escape
+// outside its small Latin-1 table into four plain hex digits.
 std::string JsonQuote(const std::string& s);
 
 }  // namespace orvportal

@@ -2,7 +2,9 @@
 
 #include <httplib.h>
 
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 namespace orvportal {
@@ -53,13 +55,17 @@ void SendStreamed(httplib::Response& res, const std::string& type, std::shared_p
 
 }  // namespace
 
-bool ParseFault(const std::string& spec, FaultConfig& out, std::string& error) {
-    out = FaultConfig{};
+bool ParseFaultRule(const std::string& spec, FaultRule& out, std::string& error) {
+    out = FaultRule{};
     std::string s = spec;
     size_t colon = s.find(':');
     if (colon != std::string::npos) {
         out.method = s.substr(colon + 1);
         s = s.substr(0, colon);
+        if (out.method.empty()) {
+            error = "fault method is empty in '" + spec + "'";
+            return false;
+        }
     }
     std::string name = s;
     bool hasParam = false;
@@ -68,38 +74,81 @@ bool ParseFault(const std::string& spec, FaultConfig& out, std::string& error) {
         name = s.substr(0, eq);
         char* end = nullptr;
         std::string num = s.substr(eq + 1);
+        errno = 0;
         out.param = std::strtol(num.c_str(), &end, 10);
-        if (num.empty() || *end != '\0') {
+        if (num.empty() || *end != '\0' || errno == ERANGE) {
             error = "fault parameter is not a number: " + num;
             return false;
         }
         hasParam = true;
     }
-    using M = FaultConfig::Mode;
+    using M = FaultRule::Mode;
     static const std::pair<const char*, M> names[] = {
-        {"none", M::None},         {"badjson", M::BadJson},   {"html", M::Html},     {"truncate", M::Truncate},
-        {"drop", M::Drop},         {"delay", M::Delay},       {"huge", M::Huge},     {"empty", M::Empty},
-        {"status500", M::Status500}, {"noattach", M::NoAttach}, {"retcode", M::RetCode}};
-    for (const auto& n : names)
-        if (name == n.first) {
-            out.mode = n.second;
-            if (!hasParam) {
-                if (out.mode == M::Delay) out.param = 5;
-                if (out.mode == M::Huge) out.param = 16;
-                if (out.mode == M::RetCode) out.param = -1;
-            }
-            if (out.mode == M::Delay && (out.param < 0 || out.param > 600)) {
+        {"none", M::None},           {"badjson", M::BadJson},   {"html", M::Html},       {"truncate", M::Truncate},
+        {"drop", M::Drop},           {"delay", M::Delay},       {"delayms", M::Delay},   {"huge", M::Huge},
+        {"empty", M::Empty},         {"status500", M::Status500}, {"noattach", M::NoAttach}, {"retcode", M::RetCode}};
+    for (const auto& n : names) {
+        if (name != n.first) continue;
+        out.mode = n.second;
+        if (name == "delay") {
+            if (!hasParam) out.param = 5;
+            if (out.param < 0 || out.param > 600) {
                 error = "delay must be between 0 and 600 seconds";
                 return false;
             }
-            if (out.mode == M::Huge && (out.param < 1 || out.param > 1024)) {
+            out.param *= 1000;
+        } else if (name == "delayms") {
+            if (!hasParam) out.param = 1500;
+            if (out.param < 0 || out.param > 600000) {
+                error = "delayms must be between 0 and 600000 milliseconds";
+                return false;
+            }
+        } else if (out.mode == M::Huge) {
+            if (!hasParam) out.param = 16;
+            if (out.param < 1 || out.param > 1024) {
                 error = "huge must be between 1 and 1024 MiB";
                 return false;
             }
-            return true;
+        } else if (out.mode == M::Drop) {
+            if (out.param < 0) {
+                error = "drop needs a byte count of 0 or more";
+                return false;
+            }
+        } else if (out.mode == M::RetCode) {
+            if (!hasParam) out.param = -1;
+        } else if (hasParam) {
+            error = "fault mode '" + name + "' takes no parameter";
+            return false;
         }
+        return true;
+    }
     error = "unknown fault mode: " + name;
     return false;
+}
+
+bool ParseFault(const std::string& spec, FaultConfig& out, std::string& error) {
+    FaultConfig parsed;
+    size_t start = 0;
+    while (start <= spec.size()) {
+        size_t comma = spec.find(',', start);
+        if (comma == std::string::npos) comma = spec.size();
+        std::string one = spec.substr(start, comma - start);
+        start = comma + 1;
+        if (one.empty()) continue;
+        FaultRule rule;
+        if (!ParseFaultRule(one, rule, error)) return false;
+        if (rule.mode != FaultRule::Mode::None) parsed.rules.push_back(rule);
+    }
+    out = parsed;
+    return true;
+}
+
+FaultRule FaultConfig::For(const std::string& method) const {
+    for (const auto& r : rules)
+        if (!r.method.empty() && r.method == method) return r;
+    for (const auto& r : rules)
+        if (r.method.empty()) return r;
+    return {};
 }
 
 PortalHttpServer::PortalHttpServer(PortalService& service)
@@ -124,7 +173,17 @@ int PortalHttpServer::Bind(const std::string& host, int port) {
 void PortalHttpServer::Run() { server_->listen_after_bind(); }
 
 void PortalHttpServer::Stop() {
+    {
+        std::lock_guard<std::mutex> lock(faultMutex_);
+        stopping_ = true;
+    }
+    stopCv_.notify_all();
     if (server_) server_->stop();
+}
+
+void PortalHttpServer::Pause(long ms) {
+    std::unique_lock<std::mutex> lock(faultMutex_);
+    stopCv_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return stopping_; });
 }
 
 void PortalHttpServer::Install() {
@@ -140,7 +199,7 @@ void PortalHttpServer::Install() {
             if (kv.first == "mode") spec = kv.second;
         FaultConfig f;
         std::string err;
-        if (!ParseFault(spec.empty() ? "none" : spec, f, err)) {
+        if (!ParseFault(spec, f, err)) {
             res.status = 400;
             res.set_content(err + "\n", "text/plain");
             return;
@@ -192,18 +251,20 @@ void PortalHttpServer::Install() {
 
         RpcReply reply = service_.Handle(rpc);
 
-        FaultConfig fault;
+        FaultRule fault;
         {
             std::lock_guard<std::mutex> lock(faultMutex_);
-            fault = fault_;
+            fault = fault_.For(reply.method);
         }
+        // A single request can ask for its own fault (used by tests that
+        // share one server); it replaces the configured rules.
         std::string perRequest = req.get_header_value("X-Orv-Fault");
         if (perRequest.empty()) perRequest = rpc.get("orv_fault");
         if (!perRequest.empty()) {
+            FaultConfig own;
             std::string err;
-            if (!ParseFault(perRequest, fault, err)) fault = FaultConfig{};
+            fault = ParseFault(perRequest, own, err) ? own.For(reply.method) : FaultRule{};
         }
-        if (!fault.method.empty() && fault.method != reply.method) fault.mode = FaultConfig::Mode::None;
 
         if (!reply.setSession.empty())
             res.set_header("Set-Cookie", std::string(kCookie) + "=" + reply.setSession + "; Path=/; HttpOnly");
@@ -211,17 +272,17 @@ void PortalHttpServer::Install() {
             res.set_header("Set-Cookie", std::string(kCookie) + "=; Path=/; Max-Age=0; HttpOnly");
         res.set_header("Cache-Control", "no-cache");
         bool isJson = reply.contentType.find("application/json") != std::string::npos;
-        if (!reply.attachment.empty() && fault.mode != FaultConfig::Mode::NoAttach)
+        if (!reply.attachment.empty() && fault.mode != FaultRule::Mode::NoAttach)
             res.set_header("Content-Disposition", "attachment; filename=\"" + reply.attachment + "\"");
         res.status = reply.httpStatus;
 
-        using M = FaultConfig::Mode;
+        using M = FaultRule::Mode;
         switch (fault.mode) {
         case M::None:
         case M::NoAttach:
             break;
         case M::Delay:
-            std::this_thread::sleep_for(std::chrono::seconds(fault.param));
+            Pause(fault.param);
             break;
         case M::BadJson:
             reply.body = "{\"retcode\":\"0\",\"message\": <<kein JSON>> ,,]";
@@ -253,7 +314,8 @@ void PortalHttpServer::Install() {
             break;
         case M::Drop: {
             auto body = std::make_shared<std::string>(reply.body.empty() ? std::string(64, ' ') : reply.body);
-            SendStreamed(res, reply.contentType, body, body->size() / 2);
+            size_t keep = std::min(static_cast<size_t>(fault.param), body->size() - 1);
+            SendStreamed(res, reply.contentType, body, keep);
             return;
         }
         case M::Huge: {

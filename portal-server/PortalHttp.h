@@ -3,9 +3,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "PortalService.h"
 
@@ -15,14 +17,36 @@ class Server;
 
 namespace orvportal {
 
-struct FaultConfig {
+// One injected fault. Modes:
+//   badjson       the reply body is garbage, still declared as application/json
+//   html          the JSON body is declared as text/html (wrong content type)
+//   truncate      only the first half of the body is sent, with a matching length
+//   drop[=N]      the headers declare the whole body, N bytes of it (default 0)
+//                 are sent, then the connection is closed
+//   delay[=S]     the reply is held back S seconds (default 5)
+//   delayms[=MS]  the same in milliseconds (default 1500)
+//   huge[=MiB]    a valid JSON reply padded to that size (default 16)
+//   empty         an empty body
+//   status500     HTTP 500 with an HTML page
+//   noattach      file replies come without Content-Disposition
+//   retcode[=N]   JSON replies carry return code N (default -1)
+struct FaultRule {
     enum class Mode { None, BadJson, Html, Truncate, Drop, Delay, Huge, Empty, Status500, NoAttach, RetCode };
     Mode mode = Mode::None;
-    long param = 0;      // seconds for Delay, MiB for Huge, code for RetCode
+    long param = 0;      // milliseconds for Delay, bytes for Drop, MiB for Huge, code for RetCode
     std::string method;  // only this method, or every method when empty
 };
 
-// Reads "MODE[=N][:METHOD]", e.g. "delay=3", "retcode=-5:V001_User_Login".
+// Several rules at once; the first rule naming the request's method wins,
+// then the first rule without a method.
+struct FaultConfig {
+    std::vector<FaultRule> rules;
+    FaultRule For(const std::string& method) const;
+};
+
+// Reads "MODE[=N][:METHOD]" into one rule, e.g. "delay=3", "retcode=-5:V001_User_Login".
+bool ParseFaultRule(const std::string& spec, FaultRule& out, std::string& error);
+// Reads rules separated by ","; "none" or an empty text gives no rules.
 bool ParseFault(const std::string& spec, FaultConfig& out, std::string& error);
 
 class PortalHttpServer {
@@ -39,11 +63,15 @@ public:
 
 private:
     void Install();
+    // Waits up to ms milliseconds; returns early when the server stops.
+    void Pause(long ms);
 
     PortalService& service_;
     std::unique_ptr<httplib::Server> server_;
     std::mutex faultMutex_;
     FaultConfig fault_;
+    std::condition_variable stopCv_;
+    bool stopping_ = false;
 };
 
 }  // namespace orvportal

@@ -248,13 +248,59 @@ std::string EnsureUtf8(const std::string& s) {
     return out;
 }
 
+namespace {
+
+// End of a JSON text that starts at text[start] ("{" or "["): the position
+// after its closing bracket, or npos when the brackets never balance.
+size_t JsonTextEnd(const std::string& text, size_t start) {
+    int depth = 0;
+    bool inString = false;
+    for (size_t i = start; i < text.size(); ++i) {
+        char c = text[i];
+        if (inString) {
+            if (c == '\\' && i + 1 < text.size() && text[i + 1] == '"') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']') {
+            if (--depth == 0) return i + 1;
+        }
+    }
+    return std::string::npos;
+}
+
+}  // namespace
+
 std::vector<std::pair<std::string, std::string>> ParseFormText(const std::string& text) {
     std::vector<std::pair<std::string, std::string>> out;
-    for (const auto& part : SplitOn(text, '&')) {
-        size_t eq = part.find('=');
-        std::string key = eq == std::string::npos ? part : part.substr(0, eq);
-        std::string val = eq == std::string::npos ? "" : part.substr(eq + 1);
-        out.emplace_back(EnsureUtf8(PercentDecode(key)), EnsureUtf8(PercentDecode(val)));
+    size_t pos = 0;
+    while (pos <= text.size()) {
+        size_t amp = text.find('&', pos);
+        if (amp == std::string::npos) amp = text.size();
+        size_t eq = text.find('=', pos);
+        if (eq != std::string::npos && eq < amp && eq + 1 < text.size() && (text[eq + 1] == '{' || text[eq + 1] == '[')) {
+            // The client puts its hand-written JSON texts (records, lists) into
+            // the body as they stand, without URL-encoding: a "%" in one is a
+            // percent sign, and an ampersand it failed to write as "#38;"
+            // belongs to the text, which runs to its closing bracket.
+            size_t end = JsonTextEnd(text, eq + 1);
+            if (end != std::string::npos) {
+                size_t next = text.find('&', end);
+                if (next == std::string::npos) next = text.size();
+                amp = next;
+            }
+            out.emplace_back(EnsureUtf8(PercentDecode(text.substr(pos, eq - pos))),
+                             EnsureUtf8(text.substr(eq + 1, amp - eq - 1)));
+        } else if (amp > pos) {
+            std::string part = text.substr(pos, amp - pos);
+            size_t e = part.find('=');
+            std::string key = e == std::string::npos ? part : part.substr(0, e);
+            std::string val = e == std::string::npos ? "" : part.substr(e + 1);
+            out.emplace_back(EnsureUtf8(PercentDecode(key)), EnsureUtf8(PercentDecode(val)));
+        }
+        pos = amp + 1;
     }
     return out;
 }

@@ -110,8 +110,15 @@ void PortalService::SeedDemo() {
         if (st.step()) return;
     }
     Transaction tx(*db_);
-    int demo = CreateUser("demo", "demo", "Demo Veranstalter", "demo@localhost", false, 1);
-    int anna = CreateUser("anna", "anna", "Anna Beispiel", "anna@localhost", false, 0);
+    // Accounts that somebody registered under these names before are kept as they are.
+    auto user = [this](const char* username, const char* name, int clientState) {
+        Stmt st(*db_, "SELECT id FROM users WHERE username = ?");
+        st.bind(1, username);
+        if (st.step()) return static_cast<int>(st.integer(0));
+        return CreateUser(username, username, name, std::string(username) + "@localhost", false, clientState);
+    };
+    int demo = user("demo", "Demo Veranstalter", 1);
+    int anna = user("anna", "Anna Beispiel", 0);
 
     db_->exec(
         "INSERT OR IGNORE INTO pools (id, name) VALUES (1, 'Latin'), (2, 'Standard'), (3, 'Swing');"

@@ -19,12 +19,24 @@ namespace {
 
 void Usage() {
     std::cout << "usage: orvportal --db FILE [--port N] [--bind 127.0.0.1] [--seed-demo]\n"
-                 "                 [--fault MODE[=N][:METHOD]] [--block-new-users]\n"
-                 "                 [--update-version V --update-file PATH [--update-history TEXT]]\n"
+                 "                 [--fault MODE[=N][:METHOD]]... [--block-new-users]\n"
+                 "                 [--update-version V [--update-file PATH] [--update-history TEXT]]\n"
                  "                 [--clear-update]\n"
                  "  --port 0 picks a free port; the first output line is \"listening on PORT\".\n"
-                 "  Fault modes: none badjson html truncate drop delay[=S] huge[=MiB] empty\n"
-                 "               status500 noattach retcode[=N]  (see README.md)\n";
+                 "  --seed-demo adds the demo data once (user \"demo\", password \"demo\").\n"
+                 "  Fault modes (several --fault options, or rules joined by \",\"):\n"
+                 "    badjson     garbage body declared as application/json\n"
+                 "    html        JSON body declared as text/html\n"
+                 "    truncate    first half of the body only\n"
+                 "    drop[=N]    headers, N bytes of the body (default 0), then the connection closes\n"
+                 "    delay[=S]   reply held back S seconds (default 5); delayms[=MS] likewise\n"
+                 "    huge[=MiB]  valid JSON padded to MiB (default 16)\n"
+                 "    empty       empty body\n"
+                 "    status500   HTTP 500 with an HTML page\n"
+                 "    noattach    file replies without Content-Disposition\n"
+                 "    retcode[=N] JSON replies carry return code N (default -1)\n"
+                 "  \":METHOD\" limits a rule to one method, e.g. drop:V001_User_Login.\n"
+                 "  POST /orv-test/fault with mode=RULES switches the rules of a running server.\n";
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
@@ -61,7 +73,10 @@ int main(int argc, char** argv) {
             port = static_cast<int>(p);
         } else if (a == "--bind") bind = next("an address");
         else if (a == "--seed-demo") seed = true;
-        else if (a == "--fault") fault = next("a mode");
+        else if (a == "--fault") {
+            std::string f = next("a mode");
+            fault = fault.empty() ? f : fault + "," + f;
+        }
         else if (a == "--block-new-users") blockNew = true;
         else if (a == "--update-version") updVersion = next("a version");
         else if (a == "--update-file") updFile = next("a file name");

@@ -82,7 +82,7 @@ Reply PortalTest::Raw(const std::string& path, const std::string& contentType, c
     r.setCookie = res->get_header_value("Set-Cookie");
     if (r.contentType.find("application/json") != std::string::npos) {
         try {
-            r.json = orvportal::ParseJson(r.body);
+            r.json = orvportal::ParseJson(r.body, orvportal::JsonDialect::Standard);
             r.isJson = true;
             r.retcode = std::atoi(r.json.get("retcode").str().c_str());
         } catch (const orvportal::JsonError&) {

@@ -61,10 +61,29 @@ TEST(Json, DumpEscapesAndRoundTrips) {
     arr.push(JsonValue::String("x"));
     o.set("list", arr);
     std::string dumped = o.dump();
-    EXPECT_EQ(dumped, "{\"text\":\"a\\\"b\\\\c\\nd\\te\\u0001\",\"n\":-12,\"list\":[\"x\"]}");
-    JsonValue back = ParseJson(dumped);
+    // No \u escapes: the desktop client's reader would turn \u0001 into the text "0001".
+    EXPECT_EQ(dumped, "{\"text\":\"a\\\"b\\\\c\\nd\\te\x01\",\"n\":-12,\"list\":[\"x\"]}");
+    JsonValue back = ParseJson(dumped, orvportal::JsonDialect::Standard);
+    EXPECT_EQ(back.get("text").str(), "a\"b\\c\nd\te\x01");
     EXPECT_EQ(back.get("n").str(), "-12");
     EXPECT_EQ(back.get("list").items()[0].str(), "x");
+}
+
+TEST(Json, DialectsDifferOnlyInEscapesAndAmpersand) {
+    struct C {
+        const char* json;
+        const char* client;
+        const char* standard;
+    } cases[] = {{"\"a\\nb\"", "a\\nb", "a\nb"},
+                 {"\"a\\r\\n\\tb\"", "a\\r\\n\\tb", "a\r\n\tb"},
+                 {"\"x #38; y\"", "x & y", "x #38; y"},
+                 {"\"q\\\"\\\\\"", "q\"\\", "q\"\\"},
+                 {"\"raw\r\nline\"", "raw\r\nline", "raw\r\nline"}};
+    for (const auto& c : cases) {
+        std::string doc = std::string("[") + c.json + "]";
+        EXPECT_EQ(ParseJson(doc).items()[0].str(), c.client) << c.json;
+        EXPECT_EQ(ParseJson(doc, orvportal::JsonDialect::Standard).items()[0].str(), c.standard) << c.json;
+    }
 }
 
 TEST(Json, DeepNestingIsRejected) {
@@ -92,7 +111,14 @@ INSTANTIATE_TEST_SUITE_P(
         FormCase{"name=%C3%BC", {{"name", "\xC3\xBC"}}},                      // UTF-8 kept
         FormCase{"t=50%25%20off&x=100%", {{"t", "50% off"}, {"x", "100%"}}},  // lone percent kept
         FormCase{"flag&&v=", {{"flag", ""}, {"v", ""}}},
-        FormCase{"q={\"a\":\"b=c\"}", {{"q", "{\"a\":\"b=c\"}"}}}));
+        FormCase{"q={\"a\":\"b=c\"}", {{"q", "{\"a\":\"b=c\"}"}}},
+        // hand-written JSON is sent unencoded, so its percent signs are literal
+        FormCase{"person={\"t\":\"10%25 Rabatt\"}", {{"person", "{\"t\":\"10%25 Rabatt\"}"}}},
+        FormCase{"querylist=[{\"zip\":\"%C3\"}]", {{"querylist", "[{\"zip\":\"%C3\"}]"}}},
+        FormCase{"person=%7B%22t%22%3A%221%22%7D", {{"person", "{\"t\":\"1\"}"}}},
+        // an ampersand left in a hand-written JSON text stays inside it
+        FormCase{"categories=[\"Caf\xC3\xA9 & Tanz\",\"a]&b\"]&x=1", {{"categories", "[\"Caf\xC3\xA9 & Tanz\",\"a]&b\"]"}, {"x", "1"}}},
+        FormCase{"q=[\"open&z=2", {{"q", "[\"open"}, {"z", "2"}}}));
 
 TEST(Versions, CompareNumerically) {
     struct C {
