@@ -155,6 +155,7 @@ public:
     // off, then empties message and counts the row.
     virtual int Log(const char* task, std::string& message, int retcode);
     int Log(const char* task, const char* message, int retcode);
+    int Log(const char* task, const std::string& message, int retcode);
 
     // One request whose reply must be JSON (first character "{" or "[" and
     // a "Content-Type" containing "application/json"); 0 or -1.
@@ -240,6 +241,7 @@ private:
     void* internet_ = nullptr;    // CURLSH*
     void* connection_ = nullptr;  // CURL*
     std::string host_;
+    std::string connectedHost_;
     bool logging_ = true;
     std::string servicePath_;
     std::string connectText_;

@@ -112,8 +112,9 @@ public:
     int Logout();
     // 0 with history and version filled; 100: no newer version.
     int CheckUpdate(std::string& history, std::string& version);
-    // Stores the set-up program in the directory of filePath (the update
-    // directory when empty); filePath then holds the file's full path.
+    // Stores the set-up program in the directory given in filePath (the
+    // update directory when empty); filePath then holds the file's full
+    // path. 0 also when the reply was no attachment (filePath untouched).
     int DownloadUpdate(const std::string& version, std::string& filePath);
     // Without evaluation: 0 also when the portal reports an error.
     int UserList(json::Array& userList);
@@ -125,11 +126,78 @@ public:
     int GeoDetectLocation(std::string& country, std::string& zip, std::string& city);
 
     // --- events, calendars, files
+    // The fields of a portal query that GetCalendar sends (texts in the
+    // window code page).
+    struct CalendarQuery {
+        int type = 1;   // 1 own calendar, 2 one user's, 3 selection
+        int userID = 0;
+        std::string pool, scenes;
+        bool lesson = false, workshop = false, event = false;
+        std::string country, zip, city;
+    };
+    // The fields GetCalendar appends to the object path for a query (null:
+    // the own calendar). Selection texts are URL-encoded.
+    static std::string CalendarQueryFields(const CalendarQuery* query);
+
+    // Sends one event as iCalendar text (the part's file name is the event
+    // name). Returns the return code; on 0 eventID holds the portal's id.
+    int UploadEvent(const char* eventName, const std::string& calendarText, int& eventID);
+    int UploadEvent(const char* eventName, std::istream& calendarText, int& eventID);
+    // Without evaluation: 0 once a reply arrived, -1 on transport failure.
+    int DeleteEvent(int eventID);
+    // The reply body goes to stream. 0 for a calendar sent as attachment,
+    // 100 for any other reply (the stream then holds that reply, which must
+    // not be taken for the calendar), -1 on transport failure.
+    int GetCalendar(const CalendarQuery* query, std::ostream& stream);
+    // GetCalendar into the file at path (normally "Calendar.ics"). The file
+    // is replaced only by a complete calendar that came as attachment:
+    // the reply is written to a temporary file next to it and renamed.
+    // 0 replaced; 100 the reply was no calendar (file untouched); -1
+    // transport failure or the file could not be written (file untouched).
+    int GetCalendarFile(const CalendarQuery* query, const std::string& path);
+    int EventSetFile(const char* fileName, int eventID, const char* localPath);
+    // Stores the file in the cache directory; localPath gets its full
+    // path. 0 also when the reply was no attachment (localPath untouched).
+    int EventGetFile(int eventID, const char* fileName, std::string& localPath);
+    // The reply is not parsed: 0 once a reply arrived.
+    int EventDelFile(int eventID, const char* fileName);
+    // Without evaluation (0 once a reply arrived).
+    int FacebookSetEvent(int eventID, int eventNumber);
+    int EventSetValue(int eventID, int eventNumber, const char* value);
+    // level in: the wanted level; out: "result" -> "level" of the reply (0
+    // when missing). Untouched after a transport failure.
+    int EventSetHighlight(int eventID, int eventNumber, int& level);
+    int EventSetUser(int eventID, int userID);
+
+    // Stores a file reply (HTTP 200, attachment with a plain file name) in
+    // directory, created when missing, through a temporary file. 0 with
+    // the full path in path; 100 when the reply is no such file (path and
+    // files untouched); -1 when it cannot be written.
+    int StoreFileReply(const OrvHTTPBuffer& response, const std::string& directory, std::string& path);
 
     // --- persons
+    // category: sent as "&category=" when not empty; recordText: the person
+    // record (OrvPersonRecord::Text). On 0 personID holds the portal's id.
+    int PersonSave(const char* category, const std::string& recordText, int& personID);
+    // By id when not 0, else by full name (URL-encoded as given, no
+    // conversion). 0 with the person object; 100 nobody found.
+    int PersonRead(int personID, const char* fullName, json::Object& person);
+    int PersonGetCategories(int personID, json::Array& table);
+    // category: number of the person category table (1 location .. 4 guest).
+    int PersonGetList(int category, const char* field, const char* value, const char* direction,
+                      json::Array& table);
+    int PersonSetFile(const char* fileName, int personID, const char* localPath);
+    // As EventGetFile, for a person's picture.
+    int PersonGetFile(int personID, const char* fileName, std::string& localPath);
+    int PersonDelFile(int personID, const char* fileName);
+    // Clears the address, reads the person (PersonRead) and on 0 copies id,
+    // fullname, street, country, zip, city, url, phone and email into it.
+    // Returns PersonRead's result.
+    int PersonReadAddress(int personID, const char* fullName, class OrvAddress& address);
 
 private:
     int returnCode_ = -1;
+    bool evaluated_ = false;  // the latest evaluated call got a readable reply
     std::string message_;
     json::Array errorList_;
 };
