@@ -174,6 +174,10 @@ public:
     // the full path in path; 100 when the reply is no such file (path and
     // files untouched); -1 when it cannot be written.
     int StoreFileReply(const OrvHTTPBuffer& response, const std::string& directory, std::string& path);
+    // Command row, PostToBuffer, answer row, then StoreFileReply into the
+    // cache directory. 0 (also without a file: localPath untouched, a
+    // "Fehler" row tells), -1 on transport failure or a failed write.
+    int CallFileDownload(const std::string& command, OrvPortalRequest& request, std::string& localPath);
 
     // --- persons
     // category: sent as "&category=" when not empty; recordText: the person
