@@ -136,7 +136,7 @@ public:
         std::string country, zip, city;
     };
     // The fields GetCalendar appends to the object path for a query (null:
-    // the own calendar). Selection texts are URL-encoded.
+    // the own calendar), values as they stand.
     static std::string CalendarQueryFields(const CalendarQuery* query);
 
     // Sends one event as iCalendar text (the part's file name is the event

@@ -76,14 +76,12 @@ std::string OrvWebServiceJoomla::CalendarQueryFields(const CalendarQuery* query)
         if (query->userID != 0) fields += "&userid=" + Decimal(query->userID);
     } else if (query->type == 3) {
         fields = "&type=selection";
-        // The values travel in the URL: a blank or an ampersand in a city
-        // would break the request, so the texts are encoded.
         auto text = [&fields](const char* name, const std::string& value) {
             if (value.empty()) return;
             fields += "&";
             fields += name;
             fields += "=";
-            fields += OrvPortalEncode(value.c_str());
+            fields += value;
         };
         text("pool", query->pool);
         text("scenes", query->scenes);
