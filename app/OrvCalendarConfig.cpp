@@ -9,6 +9,7 @@
 #include "OrvLanguageLib.h"
 #include "OrvProgramDirectory.h"
 #include "base/OrvText.h"
+#include "model/OrvModelLookup.h"
 
 namespace {
 
@@ -128,6 +129,11 @@ OrvCalendarConfig::OrvCalendarConfig(const std::string& directory)
     : directory_(directory), config_(directory)
 {
     if (!Instance()) Instance() = this;
+    // The calendar model asks for scene and category ids and category names
+    // through hooks, so that it needs no configuration of its own.
+    OrvSetSceneLookup(OrvConfigSceneID);
+    OrvSetCategoryLookup(OrvConfigCategoryID);
+    OrvSetCategoryNameLookup(OrvCalendarConfig::CategoryName);
     std::memcpy(categories_, kCategoryTable, sizeof(categories_));
     EnsureDefault(ORVCFG_CHECKFORUPDATESONSTART);
     EnsureDefault(ORVCFG_APPLICATIONLANGUAGE);
@@ -143,7 +149,14 @@ OrvCalendarConfig::~OrvCalendarConfig()
     delete sceneList_;
     delete importList_;
     delete userCategoryList_;
-    if (Instance() == this) Instance() = nullptr;
+    if (Instance() == this) {
+        Instance() = nullptr;
+        // Without a configuration the model's lookups yield 0 again rather
+        // than creating a new configuration behind the caller's back.
+        OrvSetSceneLookup(nullptr);
+        OrvSetCategoryLookup(nullptr);
+        OrvSetCategoryNameLookup(nullptr);
+    }
 }
 
 // --- single values ----------------------------------------------------------
