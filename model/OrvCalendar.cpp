@@ -1,0 +1,297 @@
+#include "model/OrvCalendar.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "base/OrvText.h"
+#include "model/OrvCalReader.h"
+#include "platform/ZafString.h"
+
+// --- address book -------------------------------------------------------------
+
+OrvPerson OrvAddress::Person() const
+{
+    OrvPerson person;
+    person.FillFromAddress(portalId, name.c_str(), street.c_str(), city.c_str(), zip.c_str(), country.c_str(),
+                           phone.c_str(), url.c_str(), email.c_str(), room01.c_str());
+    return person;
+}
+
+OrvAddress* OrvAddressList::Find(const std::string& name) const
+{
+    for (OrvElement* e = First(); e; e = e->Next()) {
+        OrvAddress* address = static_cast<OrvAddress*>(e);
+        if (address->key == name || address->name == name) return address;
+    }
+    return nullptr;
+}
+
+// --- occurrences --------------------------------------------------------------
+
+OrvEventDate* OrvEventDate::Copy() const
+{
+    OrvCalendarComponent* copy = event ? event->Clone() : nullptr;
+    if (!copy) return nullptr;
+    return new OrvEventDate(start, end, copy);
+}
+
+namespace {
+
+bool SameDay(const ZafUTimeData& a, const ZafUTimeData& b)
+{
+    return a.Year() == b.Year() && a.Month() == b.Month() && a.Day() == b.Day();
+}
+
+// The file name without directory and without anything from the first ".".
+std::string DocumentName(const std::string& path)
+{
+    std::string name = StripFullPath(path);
+    size_t dot = name.find('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+bool WriteAll(int fd, const std::string& text)
+{
+    size_t written = 0;
+    while (written < text.size()) {
+        ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        written += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+ZafUTimeData OrvDefaultHorizon()
+{
+    ZafUTimeData today = ZafUTimeData::Now();
+    int day = today.Day();
+    // 29 February has no counterpart two years later.
+    if (today.Month() == 2 && day == 29) day = 28;
+    return ZafUTimeData(today.Year() + 2, today.Month(), day, 12, 0, 0, 0);
+}
+
+// --- the document -------------------------------------------------------------
+
+OrvCalendar::OrvCalendar() : horizon(OrvDefaultHorizon()) {}
+
+OrvCalendar::~OrvCalendar()
+{
+    Clear();
+}
+
+void OrvCalendar::Load(const std::string& path)
+{
+    name = DocumentName(path);
+    Trace(2, name.c_str());
+    FILE* file = std::fopen(path.c_str(), "rb");
+    if (!file) return;
+    std::string text;
+    char buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    std::fclose(file);
+    OrvReadCalendarText(*this, text);
+    Trace(3, name.c_str());
+}
+
+void OrvCalendar::LoadText(const std::string& text)
+{
+    OrvReadCalendarText(*this, text);
+}
+
+std::string OrvCalendar::Text() const
+{
+    std::ostringstream out;
+    for (OrvElement* e = components.First(); e; e = e->Next())
+        OrvWriteComponent(*static_cast<OrvCalendarComponent*>(e), out);
+    return out.str();
+}
+
+int OrvCalendar::Save(const std::string& path) const
+{
+    if (path.empty()) return -1;
+    // The file keeps the CR LF line ends of a text-mode file.
+    std::string lines = Text();
+    std::string text;
+    text.reserve(lines.size() + lines.size() / 16);
+    for (char c : lines) {
+        if (c == '\n') text += '\r';
+        text += c;
+    }
+
+    // Written beside the target and renamed over it, so that a failed or
+    // interrupted save never destroys the calendar that is there.
+    std::string temporary = path + ".XXXXXX";
+    int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return -1;
+    struct stat existing {};
+    mode_t mode = 0;
+    if (::stat(path.c_str(), &existing) == 0) {
+        mode = existing.st_mode & 07777;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0666 & ~mask;
+    }
+    bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+    if (::close(fd) != 0) ok = false;
+    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return 0;
+    int error = errno;   // the caller may want to tell why
+    ::unlink(temporary.c_str());
+    errno = error;
+    return -1;
+}
+
+void OrvCalendar::Clear()
+{
+    components.Destroy();
+    cursor = nullptr;
+    name.clear();
+    occurrences.Destroy();
+    events.clear();
+}
+
+int OrvCalendar::AddEvent(OrvCalendarComponent* component, const char* calendarName)
+{
+    if (!component) return -1;
+    if (component->IsA(ORV_VCALENDAR)) {
+        component->parent = nullptr;
+        component->SetDocument(this);
+        components.Add(component);
+        return 0;
+    }
+    OrvCalendarComponent* calendar = nullptr;
+    if (calendarName)
+        for (OrvElement* e = components.First(); e && !calendar; e = e->Next()) {
+            OrvCalendarComponent* c = static_cast<OrvCalendarComponent*>(e);
+            if (c->IsA(ORV_VCALENDAR) && c->name == calendarName) calendar = c;
+        }
+    for (OrvElement* e = components.First(); e && !calendar; e = e->Next())
+        if (static_cast<OrvCalendarComponent*>(e)->IsA(ORV_VCALENDAR)) calendar = static_cast<OrvCalendarComponent*>(e);
+    if (!calendar) return -1;
+    calendar->AddChild(component);
+    return 0;
+}
+
+void OrvCalendar::AddOccurrence(OrvEventDate* occurrence)
+{
+    const OrvCalendarComponent* event = occurrence->event;
+    // A replacement takes the place of the master's occurrence on its day.
+    if (event->recurrenceId.Year() != 0)
+        for (OrvElement* e = occurrences.First(); e; e = e->Next()) {
+            OrvEventDate* other = static_cast<OrvEventDate*>(e);
+            if (other->event->uid == event->uid && SameDay(other->start, event->recurrenceId)) {
+                occurrences.Subtract(other);
+                delete other;
+                break;
+            }
+        }
+    occurrences.Add(occurrence);
+}
+
+void OrvCalendar::RebuildOccurrences()
+{
+    events.clear();
+    occurrences.Destroy();
+    for (OrvElement* c = components.First(); c; c = c->Next()) {
+        OrvCalendarComponent* calendar = static_cast<OrvCalendarComponent*>(c);
+        if (!calendar->IsA(ORV_VCALENDAR)) continue;
+        for (OrvElement* e = calendar->children.First(); e; e = e->Next())
+            if (static_cast<OrvCalendarComponent*>(e)->IsA(ORV_VEVENT))
+                events.push_back(static_cast<OrvCalendarComponent*>(e));
+    }
+    static const std::vector<OrvCalTime> noReplacements;
+    for (OrvCalendarComponent* event : events)
+        event->rrule.Expand(event->dtStart, event->dtEnd, event->exDates, noReplacements, horizon,
+                            [this, event](const ZafUTimeData& start, const ZafUTimeData& end) {
+                                AddOccurrence(new OrvEventDate(start, end, event));
+                            });
+}
+
+int OrvCalendar::OccurrenceNumber(const OrvEventDate* occurrence)
+{
+    if (!occurrence) return 0;
+    if (occurrences.Count() == 0) RebuildOccurrences();
+    int number = 0;
+    for (OrvElement* e = occurrences.First(); e; e = e->Next()) {
+        OrvEventDate* other = static_cast<OrvEventDate*>(e);
+        if (other->event != occurrence->event) continue;
+        ++number;
+        if (other == occurrence || other->start == occurrence->start) return number;
+    }
+    return 0;
+}
+
+int OrvCalendar::HighlightAt(const OrvCalendarComponent* event, const ZafUTimeData& dateTime)
+{
+    return event ? event->highlights.Level(dateTime) : 0;
+}
+
+int OrvCalendar::OccurrenceHighlight(const OrvEventDate* occurrence) const
+{
+    return occurrence ? HighlightAt(occurrence->event, occurrence->start) : 0;
+}
+
+void OrvCalendar::SetOccurrenceHighlight(OrvCalendarComponent* event, int number, int level)
+{
+    if (!event || number < 1) return;
+    if (occurrences.Count() == 0) RebuildOccurrences();
+    int seen = 0;
+    for (OrvElement* e = occurrences.First(); e; e = e->Next()) {
+        OrvEventDate* occurrence = static_cast<OrvEventDate*>(e);
+        if (occurrence->event != event || ++seen != number) continue;
+        event->highlights.SetLevel(occurrence->start, level);
+        return;
+    }
+}
+
+void OrvCalendar::AddExceptionDate(OrvCalendarComponent* master, const OrvEventDate& occurrence)
+{
+    if (master) master->exDates.push_back(OrvCalTime(occurrence.start));
+}
+
+int OrvCalendar::PublishAll(OrvEventUploader& uploader)
+{
+    int refused = 0;
+    for (OrvElement* c = components.First(); c; c = c->Next()) {
+        OrvCalendarComponent* calendar = static_cast<OrvCalendarComponent*>(c);
+        if (!calendar->IsA(ORV_VCALENDAR)) continue;
+        for (OrvElement* e = calendar->children.First(); e; e = e->Next()) {
+            OrvCalendarComponent* event = static_cast<OrvCalendarComponent*>(e);
+            if (!event->IsA(ORV_VEVENT)) continue;
+            // Known portal ids of the location and the first organizer go
+            // into the text that is sent.
+            if (event->locationRecord.id == 0)
+                if (const OrvAddress* address = addresses.Find(OrvToSingleByte(event->locationRecord.name)))
+                    event->locationRecord.id = static_cast<uint32_t>(address->portalId);
+            if (!event->organizers.empty() && event->organizers.front().id == 0)
+                if (const OrvAddress* address = addresses.Find(OrvToSingleByte(event->organizers.front().name)))
+                    event->organizers.front().id = static_cast<uint32_t>(address->portalId);
+            event->publish.state = ORV_PUBLISH_PUBLISHED;
+            std::string text = OrvComponentText(*event);
+            if (uploader.LoginIfNeeded() != 0) {
+                event->publish.state = ORV_PUBLISH_STOPPED;
+                ++refused;
+                continue;
+            }
+            int eventId = 0;
+            if (uploader.UploadEvent(event->name.c_str(), text, eventId) != 0) {
+                event->publish.state = ORV_PUBLISH_STOPPED;
+                ++refused;
+            } else if (eventId != 0) {
+                event->eventId = eventId;
+            }
+        }
+    }
+    return refused;
+}
