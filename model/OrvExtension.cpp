@@ -7,10 +7,39 @@
 
 namespace {
 
-// Appends "KEY=value;" (or KEY="value";) when the value is not empty.
-void AppendText(std::string& out, const char* key, const std::string& value, bool quoted)
+// True when KEY=value; reads back as exactly this value: no leading quote,
+// balanced quotes and no ';' outside them.
+bool ReadsBackUnquoted(const std::string& value)
 {
-    if (value.empty()) return;
+    if (!value.empty() && value[0] == '"') return false;
+    bool inside = false;
+    for (char ch : value) {
+        if (ch == '"')
+            inside = !inside;
+        else if (ch == ';' && !inside)
+            return false;
+    }
+    return !inside;
+}
+
+// Appends "KEY=value;" (or KEY="value"; where the record quotes the key)
+// when the value is not empty. The format has no escapes, so a value that
+// would not read back in its usual form is written in the other form, and
+// one that fits neither gets its double quotes turned into apostrophes:
+// a ';' or '"' typed by the user must not cut the value short, swallow the
+// pairs after it or smuggle in pairs of its own. Line breaks would end the
+// property line and become blanks.
+void AppendText(std::string& out, const char* key, const std::string& text, bool quoted)
+{
+    if (text.empty()) return;
+    std::string value = text;
+    for (char& ch : value)
+        if (ch == '\r' || ch == '\n') ch = ' ';
+    const bool quotedFits = value.find('"') == std::string::npos;
+    if (quoted ? !quotedFits && ReadsBackUnquoted(value) : !ReadsBackUnquoted(value)) quoted = !quoted;
+    if (quoted && !quotedFits)
+        for (char& ch : value)
+            if (ch == '"') ch = '\'';
     out += key;
     out += '=';
     if (quoted) out += '"';
@@ -348,6 +377,12 @@ bool OrvCalHighlightsList::SetLevel(const ZafUTimeData& dateTime, int level)
     if (level == 0) return false;
     Add(new OrvCalHighlightsElement(dateTime, level));
     return true;
+}
+
+bool OrvCalHighlightsList::SetOccurrenceLevel(const std::vector<ZafUTimeData>& occurrenceStarts, int n, int level)
+{
+    if (n < 1 || static_cast<std::size_t>(n) > occurrenceStarts.size()) return false;
+    return SetLevel(occurrenceStarts[static_cast<std::size_t>(n) - 1], level);
 }
 
 void OrvCalHighlightsList::CopyFrom(const OrvCalHighlightsList& other)

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "model/OrvCalTime.h"
 #include "platform/OrvElement.h"
@@ -228,6 +229,11 @@ public:
     // missing one is appended for a level other than 0 (level 0 then
     // changes nothing). Returns true when the list changed.
     bool SetLevel(const ZafUTimeData& dateTime, int level);
+    // The highlight command on the n-th occurrence (from 1) of the event:
+    // occurrenceStarts are the starts of the event's occurrences in the
+    // document's order. No n-th occurrence: nothing happens (false);
+    // otherwise as SetLevel with its start.
+    bool SetOccurrenceLevel(const std::vector<ZafUTimeData>& occurrenceStarts, int n, int level);
     // Replaces the elements by copies of the other list's (the owner stays).
     void CopyFrom(const OrvCalHighlightsList& other);
 

@@ -182,6 +182,58 @@ TEST(Person, FillFromAddressConvertsWindowCodePage)
     EXPECT_EQ(p.id, 0u);
 }
 
+// Values with the format's own characters: written so that they read back
+// and never cut off or add pairs.
+struct AwkwardCase {
+    const char* name;
+    bool nameField; // NAME (quoted by the format) or STREET (unquoted)
+    std::string value;
+    std::string written;
+    std::string readBack;
+};
+
+TEST(Person, AwkwardValuesReadBackAndLeaveOtherPairsIntact)
+{
+    const AwkwardCase cases[] = {
+        {"SemicolonInUnquoted", false, "Am Eck; Hof", "STREET=\"Am Eck; Hof\";", "Am Eck; Hof"},
+        {"InjectedPair", false, "x;ID=99", "STREET=\"x;ID=99\";", "x;ID=99"},
+        {"BalancedQuotesUnquoted", false, "Am \"Eck\" 1", "STREET=Am \"Eck\" 1;", "Am \"Eck\" 1"},
+        {"OddQuoteUnquoted", false, "5\" Platz", "STREET=\"5' Platz\";", "5' Platz"},
+        {"LeadingQuoteUnquoted", false, "\"Eck\" 1", "STREET=\"'Eck' 1\";", "'Eck' 1"},
+        {"QuotesInQuotedField", true, "Club \"Havanna\"", "NAME=Club \"Havanna\";", "Club \"Havanna\""},
+        {"QuotesAndSemicolonInQuotedField", true, "Club \"A;B\"", "NAME=Club \"A;B\";", "Club \"A;B\""},
+        {"LeadingQuoteInQuotedField", true, "\"Havanna\" Club", "NAME=\"'Havanna' Club\";", "'Havanna' Club"},
+        {"OddQuoteAndSemicolon", true, "a\";b", "NAME=\"a';b\";", "a';b"},
+        {"LineBreaks", false, "Hof\r\nHaus 2", "STREET=Hof  Haus 2;", "Hof  Haus 2"},
+        {"EqualsIsHarmless", false, "a=b", "STREET=a=b;", "a=b"},
+    };
+    for (const AwkwardCase& c : cases) {
+        OrvPerson p;
+        p.id = 3;
+        (c.nameField ? p.name : p.street) = c.value;
+        p.city = "Berlin";
+        const std::string text = p.Format();
+        const std::string field = text.substr(5); // after "ID=3;"
+        EXPECT_EQ(field, c.written + "CITY=Berlin;") << c.name;
+        OrvPerson back;
+        back.Parse(text);
+        EXPECT_EQ(c.nameField ? back.name : back.street, c.readBack) << c.name;
+        EXPECT_EQ(back.id, 3u) << c.name;
+        EXPECT_EQ(back.city, "Berlin") << c.name;
+    }
+}
+
+TEST(CostWriteSafety, TextCannotSetFlags)
+{
+    OrvCost cost;
+    cost.text = "10 Euro;FREE=1";
+    EXPECT_EQ(cost.Format(), "TEXT=\"10 Euro;FREE=1\";");
+    OrvCost back;
+    back.Parse(cost.Format());
+    EXPECT_FALSE(back.free);
+    EXPECT_EQ(back.text, "10 Euro;FREE=1");
+}
+
 // ---- lesson ----
 
 TEST(Lesson, AllKeysQuotedInOrderAndRoundTrip)
@@ -360,6 +412,20 @@ TEST(Highlights, SetLevelFourWays)
         EXPECT_EQ(list.SetLevel(ZafUTimeData(2025, 1, 3, c.hour, 0, 0), c.level), c.changed) << c.name;
         EXPECT_EQ(list.Format(), c.after) << c.name;
     }
+}
+
+TEST(Highlights, SetOccurrenceLevelPicksTheNthStart)
+{
+    const std::vector<ZafUTimeData> starts = {ZafUTimeData(2025, 1, 3, 20, 0, 0), ZafUTimeData(2025, 1, 10, 20, 0, 0),
+                                              ZafUTimeData(2025, 1, 17, 20, 0, 0)};
+    OrvCalHighlightsList list;
+    EXPECT_TRUE(list.SetOccurrenceLevel(starts, 2, 4));
+    EXPECT_EQ(list.Format(), "20250110T200000=4");
+    for (int n : {0, -1, 4}) EXPECT_FALSE(list.SetOccurrenceLevel(starts, n, 9)) << n;
+    EXPECT_FALSE(list.SetOccurrenceLevel({}, 1, 9));
+    EXPECT_FALSE(list.SetOccurrenceLevel(starts, 3, 0)); // level 0 without a highlight changes nothing
+    EXPECT_TRUE(list.SetOccurrenceLevel(starts, 2, 0));
+    EXPECT_EQ(list.Count(), 0);
 }
 
 TEST(Highlights, LevelOfTheFirstMatchAndCopy)
