@@ -189,13 +189,27 @@ void PortalHttpServer::Pause(long ms) {
 void PortalHttpServer::Install() {
     server_->set_payload_max_length(256u * 1024u * 1024u);
     server_->set_read_timeout(30, 0);
+    // Address reuse only: with the library's default SO_REUSEPORT a second
+    // server would silently share a port that is already taken.
+    server_->set_socket_options([](socket_t sock) {
+        int yes = 1;
+        setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const void*>(&yes), sizeof yes);
+    });
 
     // Switches the fault mode of a running server (used by integration tests).
-    server_->Post("/orv-test/fault", [this](const httplib::Request& req, httplib::Response& res) {
+    // (Registered with a content reader like the service route below, since
+    // the library tries those routes before the plain ones.)
+    server_->Post("/orv-test/fault", [this](const httplib::Request& req, httplib::Response& res,
+                                            const httplib::ContentReader& reader) {
+        std::string body;
+        reader([&](const char* data, size_t len) {
+            body.append(data, len);
+            return body.size() < 64 * 1024;
+        });
         std::string spec;
         for (const auto& kv : ParseFormText(QueryOf(req)))
             if (kv.first == "mode") spec = kv.second;
-        for (const auto& kv : ParseFormText(req.body))
+        for (const auto& kv : ParseFormText(body))
             if (kv.first == "mode") spec = kv.second;
         FaultConfig f;
         std::string err;
@@ -217,9 +231,10 @@ void PortalHttpServer::Install() {
         }
         RpcRequest rpc;
         for (auto& kv : ParseFormText(QueryOf(req))) rpc.add(kv.first, kv.second);
+        bool complete = true;
         if (req.is_multipart_form_data()) {
             std::vector<UploadPart> parts;
-            reader(
+            complete = reader(
                 [&](const httplib::MultipartFormData& file) {
                     UploadPart p;
                     p.present = true;
@@ -239,7 +254,7 @@ void PortalHttpServer::Install() {
             }
         } else {
             std::string body;
-            reader([&](const char* data, size_t len) {
+            complete = reader([&](const char* data, size_t len) {
                 body.append(data, len);
                 return true;
             });
@@ -248,6 +263,24 @@ void PortalHttpServer::Install() {
                 for (auto& kv : ParseFormText(body)) rpc.add(kv.first, kv.second);
         }
         rpc.session = SessionFromCookies(req);
+        if (!complete) {
+            // Half an upload is never stored: the method does not run.
+            JsonValue o = JsonValue::Object();
+            o.set("retcode", std::to_string(kBadRequest));
+            o.set("message", "Die Anfrage ist unvollständig oder fehlerhaft");
+            JsonValue err = JsonValue::Object();
+            err.set("error", std::to_string(kBadRequest));
+            err.set("item", "body");
+            err.set("message", "Die Anfrage ist unvollständig oder fehlerhaft");
+            err.set("native", "");
+            JsonValue list = JsonValue::Array();
+            list.push(err);
+            o.set("error", list);
+            o.set("result", JsonValue::Object());
+            res.status = 400;
+            res.set_content(o.dump(), "application/json");
+            return;
+        }
 
         RpcReply reply = service_.Handle(rpc);
 
