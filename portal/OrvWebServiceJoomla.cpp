@@ -47,24 +47,11 @@ void OrvPortalRequest::FieldEncoded(const char* name, const char* value)
 
 void OrvPortalRequest::Data(const char* name, const char* value)
 {
+    // The data fields carry whole JSON texts (records, lists), sent as they
+    // stand; the portal reads such a value up to its closing bracket.
     body.Append(name);
     body.Append("=");
-    // The data fields carry whole texts (JSON records, lists). The three
-    // bytes that would end or change a form value are escaped; everything
-    // else goes as it stands.
-    static const char hex[] = "0123456789ABCDEF";
-    std::string escaped;
-    for (const char* p = value ? value : ""; *p; ++p) {
-        unsigned char c = static_cast<unsigned char>(*p);
-        if (c == '%' || c == '&' || c == '+') {
-            escaped += '%';
-            escaped += hex[c >> 4];
-            escaped += hex[c & 15];
-        } else {
-            escaped += static_cast<char>(c);
-        }
-    }
-    body.Append(escaped);
+    body.Append(value ? value : "");
 }
 
 void OrvPortalRequest::Multipart(const char* fileName, const char* bytes, size_t length, const char* contentTypeName)
@@ -142,6 +129,7 @@ int OrvWebServiceJoomla::GetError(int* code, std::string* item, std::string* mes
 int OrvWebServiceJoomla::CallMethod(const char* command, OrvPortalRequest& request, json::Object& result,
                                     OrvAnswerStyle style)
 {
+    Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command, 0);
     if (style == ORV_ANSWER_UNEVALUATED) {
         if (OrvWebService::CallJson(request.object, request.header, request.body, result) != 0) return -1;
@@ -164,6 +152,7 @@ int OrvWebServiceJoomla::CallMethod(const char* command, OrvPortalRequest& reque
 
 int OrvWebServiceJoomla::CallBuffer(const std::string& command, OrvPortalRequest& request, OrvHTTPBuffer& response)
 {
+    Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command.c_str(), 0);
     if (PostToBuffer(request.object, request.header, request.body, response) != 0) return -1;
     Log("Antwort", "OK", 0);
@@ -172,6 +161,7 @@ int OrvWebServiceJoomla::CallBuffer(const std::string& command, OrvPortalRequest
 
 int OrvWebServiceJoomla::CallStream(const std::string& command, OrvPortalRequest& request, std::ostream& stream)
 {
+    Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command.c_str(), 0);
     if (PostToStream(request.object, request.header, request.body, stream) != 0) return -1;
     Log("Antwort", "OK", 0);
@@ -182,6 +172,7 @@ int OrvWebServiceJoomla::CallDownload(const std::string& command, OrvPortalReque
                                       const std::string& directory, std::string& path)
 {
     OrvHTTPBuffer response;
+    Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command.c_str(), 0);
     if (PostToBuffer(request.object, request.header, request.body, response) != 0) return -1;
     std::string stored;

@@ -82,6 +82,8 @@ public:
     const json::Array& ErrorList() const { return errorList_; }
 
     // --- call helpers shared by every method ---------------------------------
+    // Each opens the connection first (on the first request of a run that
+    // recreates the request log), so the command row is never lost.
     // Command row, CallJson (the base one for ORV_ANSWER_UNEVALUATED),
     // answer row. Returns -1 after a transport failure (no answer row),
     // else the return code (0 for ORV_ANSWER_UNEVALUATED).
@@ -194,9 +196,10 @@ public:
     // As EventGetFile, for a person's picture.
     int PersonGetFile(int personID, const char* fileName, std::string& localPath);
     int PersonDelFile(int personID, const char* fileName);
-    // Clears the address, reads the person (PersonRead) and on 0 copies id,
-    // fullname, street, country, zip, city, url, phone and email into it.
-    // Returns PersonRead's result.
+    // Reads the person (PersonRead); on 0 clears the address and copies id,
+    // fullname, street, country, zip, city, url, phone and email into it
+    // (converted to the window code page). Any other result leaves the
+    // address as it was. Returns PersonRead's result.
     int PersonReadAddress(int personID, const char* fullName, class OrvAddress& address);
 
 private:

@@ -147,7 +147,11 @@ int OrvWebServiceJoomla::PersonDelFile(int personID, const char* fileName)
 
 int OrvWebServiceJoomla::PersonReadAddress(int personID, const char* fullName, OrvAddress& address)
 {
-    // Clear the record but keep the element's place in its list.
+    json::Object person;
+    int code = PersonRead(personID, fullName, person);
+    // Only an answer with a person replaces the record: a failed or empty
+    // lookup must not wipe what the caller holds.
+    if (code != 0) return code;
     address.key.clear();
     address.name.clear();
     address.street.clear();
@@ -160,10 +164,6 @@ int OrvWebServiceJoomla::PersonReadAddress(int personID, const char* fullName, O
     address.further.clear();
     address.room01.clear();
     address.type.clear();
-    address.portalId = 0;
-    json::Object person;
-    int code = PersonRead(personID, fullName, person);
-    if (code != 0) return code;
     // The portal sends UTF-8; address book entries hold window code page.
     const json::Object& p = person;
     address.portalId = IntegerOf(p["id"]);
