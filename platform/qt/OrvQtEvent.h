@@ -14,11 +14,11 @@ class QMenu;
 class QWidget;
 
 // Framework notices the system handles besides its own command codes.
-constexpr int ORV_EVENT_CLOSE_APPLICATION = -11;   // close the application
-constexpr int ORV_EVENT_WINDOW_CLOSING = -20;      // the main window is closing
-constexpr int ORV_EVENT_MENU_OPENING = -204;       // a pull-down menu is about to open
-constexpr int ORV_EVENT_APPLICATION_ENDS = -3500;  // the application ends
-constexpr int ORV_EVENT_SIZE = -3504;              // a window's size changed
+constexpr int ORV_NOTICE_CLOSE = -11;              // close the application
+constexpr int ORV_NOTICE_WINDOW_CLOSING = -20;     // the main window is closing
+constexpr int ORV_NOTICE_MENU_OPENING = -204;      // a pull-down menu is about to open
+constexpr int ORV_NOTICE_APPLICATION_ENDS = -3500; // the application ends
+constexpr int ORV_NOTICE_SIZE = -3504;             // a window's size changed
 
 // The handler behind a target, or null when it takes no events.
 OrvEventHandler* OrvHandlerOf(QObject* target);

@@ -1,0 +1,757 @@
+#include "OrvMainWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QFileDialog>
+#include <QLabel>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <fstream>
+#include <sstream>
+
+#include "OrvAboutDialog.h"
+#include "OrvCalendarConfig.h"
+#include "OrvLanguageLib.h"
+#include "OrvPluginHost.h"
+#include "base/OrvDatabase.h"
+#include "base/OrvText.h"
+#include "model/OrvCalReader.h"
+#include "model/OrvCalendar.h"
+#include "platform/qt/OrvLayoutStorage.h"
+#include "platform/qt/OrvMessageWindow.h"
+#include "platform/qt/OrvQtEvent.h"
+#include "platform/qt/OrvQtText.h"
+#include "portal/OrvPortalSession.h"
+#include "portal/ui/OrvHTTPClientWindow.h"
+#include "portal/ui/OrvLoginDialog.h"
+#include "views/OrvCalendarTable.h"
+#include "views/OrvSharedDate.h"
+#include "views/editors/OrvEventRRuleDialog.h"
+
+namespace {
+OrvMainWindow* mainWindow = nullptr;
+
+// Text numbers of the main window's own messages.
+constexpr int TEXT_NOT_AVAILABLE = 300;
+constexpr int TEXT_LEFT_AREA = 302;
+constexpr int TEXT_BOTTOM_AREA = 303;
+constexpr int TEXT_CONNECTED = 304;
+constexpr int TEXT_LOGGED_IN = 305;
+constexpr int TEXT_NOT_LOGGED_IN = 306;
+constexpr int TEXT_EVENT_DATES = 307;
+constexpr int TEXT_DOWNLOAD_FAILED = 308;
+constexpr int TEXT_ICS_FILES = 309;
+constexpr int TEXT_UPLOAD_FAILED = 310;
+constexpr int TEXT_DELETE_FAILED = 311;
+
+QString Text(int number) { return OrvQString(OrvText(number)); }
+
+// "%s" and "%d" texts of the language library, filled in.
+QString TextWith(int number, const QString& value)
+{
+    QString text = Text(number);
+    if (text.contains(QLatin1String("%s"))) return text.replace(QLatin1String("%s"), value);
+    if (text.contains(QLatin1String("%d"))) return text.replace(QLatin1String("%d"), value);
+    return text;
+}
+
+bool Repeats(const OrvCalendarComponent* event) { return event && event->rrule.frequency != 0 && event->rrule.frequency != 7; }
+
+// The portal client in the role the document's publishing needs.
+class MainUploader : public OrvEventUploader {
+public:
+    explicit MainUploader(OrvMainWindow* window) : window_(window) {}
+    int LoginIfNeeded() override { return window_->EnsureLogin(); }
+    int UploadEvent(const char* componentName, const std::string& text, int& eventId) override
+    {
+        return window_->Portal()->UploadEvent(componentName, text, eventId);
+    }
+
+private:
+    OrvMainWindow* window_;
+};
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Portal queries
+
+OrvMainQuery OrvReadMainQuery(json::Object& element)
+{
+    OrvMainQuery q;
+    auto text = [&element](const char* member) -> std::string {
+        return static_cast<json::String&>(element[member]).Value();
+    };
+    q.name = OrvToSingleByte(text("name"));
+    const std::string type = text("type");
+    q.query.type = type == "user" ? 2 : type == "my" ? 1 : 3;
+    q.query.userID = std::atoi(text("userid").c_str());
+    q.query.pool = text("pool");
+    const std::string scenes = text("scenes");
+    q.query.scenes = scenes.substr(0, scenes.find('+'));
+    const std::string categories = text("categories");
+    q.query.lesson = categories.find("lesson") != std::string::npos;
+    q.query.workshop = categories.find("workshop") != std::string::npos;
+    q.query.event = categories.find("event") != std::string::npos;
+    q.query.country = text("country");
+    q.query.zip = text("zip");
+    q.query.city = text("city");
+    return q;
+}
+
+// ---------------------------------------------------------------------------
+// Top area
+
+OrvMainTopArea::OrvMainTopArea(const OrvPaneSources* sources, QWidget* parent) : QWidget(parent)
+{
+    OrvSetClassID(this, classID);
+    setAutoFillBackground(true);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setChildrenCollapsible(false);
+    splitter_->setHandleWidth(5);
+    access_ = new OrvAccessPane(sources, splitter_);
+    work_ = new OrvWorkPane(sources, splitter_);
+    splitter_->addWidget(access_);
+    splitter_->addWidget(work_);
+    splitter_->setStretchFactor(0, 0);
+    splitter_->setStretchFactor(1, 1);
+    position_ = access_->minimumWidth() + 12;
+    splitter_->setSizes({position_, 1000});
+    layout->addWidget(splitter_);
+}
+
+int OrvMainTopArea::Event(const OrvEvent& event)
+{
+    if (event.type != ORV_CMD_TOGGLE_LEFT) return 0;
+    if (leftShown_) {
+        position_ = splitter_->sizes().value(0, position_);
+        access_->hide();
+        splitter_->handle(1)->hide();
+    } else {
+        access_->show();
+        splitter_->handle(1)->show();
+        const QList<int> sizes = splitter_->sizes();
+        const int total = sizes.value(0) + sizes.value(1);
+        splitter_->setSizes({position_, qMax(total - position_, 1)});
+    }
+    leftShown_ = !leftShown_;
+    return event.type;
+}
+
+// ---------------------------------------------------------------------------
+// Main window
+
+OrvMainWindow* OrvMainWindow::Instance() { return mainWindow; }
+
+OrvMainWindow::OrvMainWindow(QWidget* parent)
+    : QMainWindow(parent),
+      plugins_(new OrvPluginHost),
+      calendar_(new OrvCalendar),
+      portal_(new OrvWebServiceJoomla),
+      date_(OrvSharedDate::Instance())
+{
+    OrvSetClassID(this, classID);
+    mainWindow = this;
+    // The request log goes to the run's local database.
+    portal_->SetDatabaseHandle(static_cast<sqlite3*>(OrvGetDatabase().ConnectionHandle()));
+    portal_->SetMessageHook([this](const char* title, const char* text) {
+        // Reply bodies arrive as UTF-8 or plain ASCII.
+        OrvMessageWindow::Show(this, QString::fromUtf8(title), QString::fromUtf8(text));
+    });
+
+    // Geometry and title from the layout "OrvCalendar".
+    QMap<QString, QString> layout;
+    if (OrvLayoutStorage* storage = OrvLayoutStorage::Installed()) layout = storage->Layout(QStringLiteral("OrvCalendar"));
+    setWindowTitle(layout.value(QStringLiteral("title"), QStringLiteral("OrvCalendar")));
+    resize(layout.value(QStringLiteral("width"), QStringLiteral("1180")).toInt(),
+           layout.value(QStringLiteral("height"), QStringLiteral("780")).toInt());
+    setMinimumSize(layout.value(QStringLiteral("minimumWidth"), QStringLiteral("640")).toInt(),
+                   layout.value(QStringLiteral("minimumHeight"), QStringLiteral("420")).toInt());
+
+    menuSources_.target = this;
+    menuSources_.calendarView = [this]() { return CalendarView(); };
+    menuSources_.categories = [this]() { return CategoryEntries(); };
+    menuSources_.importProfiles = [this]() { return ImportProfileEntries(); };
+    menuSources_.queries = [this]() { return QueryEntries(true); };
+
+    paneSources_.mainWindow = this;
+    paneSources_.calendar = calendar_;
+    paneSources_.date = date_;
+    paneSources_.config = nullptr;
+    paneSources_.fetchQueries = [this]() { return QueryEntries(loggedIn_); };
+
+    frame_ = new QWidget(this);
+    auto* frameLayout = new QVBoxLayout(frame_);
+    frameLayout->setContentsMargins(0, 0, 0, 0);
+    setCentralWidget(frame_);
+}
+
+OrvMainWindow::~OrvMainWindow()
+{
+    // Views that follow the portal client's log or the document go first.
+    if (requestLog_) requestLog_->Detach();
+    delete takeCentralWidget();
+    topArea_ = nullptr;
+    bottomArea_ = nullptr;
+    mainSplitter_ = nullptr;
+    requestLog_ = nullptr;
+    delete portal_;
+    delete calendar_;
+    delete plugins_;
+    if (mainWindow == this) mainWindow = nullptr;
+}
+
+OrvCalendarConfig* OrvMainWindow::Config() const { return OrvCalendarConfig::Get(); }
+
+void OrvMainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!initialized_) Initialize();
+}
+
+void OrvMainWindow::Initialize()
+{
+    if (initialized_) return;
+    initialized_ = true;
+    // 1. The language library.
+    OrvLoadLanguage();
+    // 2. The calendar horizon.
+    calendar_->horizon = Config()->GetHorizon();
+    // 3. Colours and fonts.
+    CreateColoursAndFonts();
+    // 4. Menus, tool bar, status bar, top area.
+    menus_ = OrvAddMainMenus(menuBar(), &menuSources_);
+    CreateToolBar();
+    status_ = new QLabel(this);
+    statusBar()->addWidget(status_, 1);
+    frame_->layout()->addWidget(TopArea());
+    UpdateStatus();
+    // 5. Login, then the plug-ins.
+    OrvPostEvent(this, OrvEvent(ORV_CMD_LOGIN_SEQUENCE));
+    OrvPostEvent(this, OrvEvent(ORV_CMD_LOAD_PLUGINS));
+}
+
+void OrvMainWindow::CreateColoursAndFonts()
+{
+    const int values[][3] = {
+        {247, 247, 247},                                   // grey
+        {236, 233, 216}, {245, 245, 242},                  // pairs of the views
+        {237, 237, 228}, {217, 197, 133},
+        {186, 196, 204}, {223, 234, 244},
+        {255, 231, 156}, {252, 231, 116}, {255, 171, 109}, {255, 195, 109}, {252, 116, 17},
+    };
+    colours_.clear();
+    for (const auto& v : values) colours_.emplace_back(v[0], v[1], v[2]);
+    fonts_ = {QFont(QStringLiteral("Helvetica"), 10), QFont(QStringLiteral("Helvetica"), 9)};
+}
+
+void OrvMainWindow::CreateToolBar()
+{
+    toolBar_ = addToolBar(QStringLiteral("OrvCalendar"));
+    toolBar_->setMovable(false);
+    toolBar_->setIconSize(QSize(16, 16));
+    QAction* left = toolBar_->addAction(OrvIcon("LEFTAREA"), Text(TEXT_LEFT_AREA));
+    QAction* bottom = toolBar_->addAction(OrvIcon("BOTTOMAREA"), Text(TEXT_BOTTOM_AREA));
+    connect(left, &QAction::triggered, this, [this]() { OrvSendEvent(this, OrvEvent(ORV_CMD_TOGGLE_LEFT)); });
+    connect(bottom, &QAction::triggered, this, [this]() { OrvSendEvent(this, OrvEvent(ORV_CMD_TOGGLE_BOTTOM)); });
+}
+
+void OrvMainWindow::UpdateStatus(const QString& text)
+{
+    if (!status_) return;
+    QStringList parts;
+    if (portal_->IsConnected()) parts << TextWith(TEXT_CONNECTED, QString::fromStdString(portal_->Host()));
+    parts << (loggedIn_ ? TextWith(TEXT_LOGGED_IN, OrvQString(portal_->UserName())) : Text(TEXT_NOT_LOGGED_IN));
+    parts << TextWith(TEXT_EVENT_DATES, QString::number(calendar_->occurrences.Count()));
+    if (!text.isEmpty()) parts << text;
+    status_->setText(parts.join(QStringLiteral("   |   ")));
+}
+
+OrvMainTopArea* OrvMainWindow::TopArea()
+{
+    if (!topArea_) topArea_ = new OrvMainTopArea(&paneSources_, frame_);
+    return topArea_;
+}
+
+OrvMainBottomArea* OrvMainWindow::BottomArea()
+{
+    if (!bottomArea_) {
+        bottomArea_ = new OrvMainBottomArea(frame_);
+        bottomArea_->hide();
+        // The request log is the first page, shown at once.
+        auto* page = new OrvRegisterWindow(QString::fromLatin1(ORV_HTTP_CLIENT_TITLE), true);
+        auto* pageLayout = new QVBoxLayout(page);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        requestLog_ = new OrvHTTPClientWindow(portal_, page);
+        pageLayout->addWidget(requestLog_);
+        bottomArea_->AddRegisterWindow(page);
+    }
+    return bottomArea_;
+}
+
+QObject* OrvMainWindow::CalendarView()
+{
+    return topArea_ ? OrvFindChild(topArea_, ORV_ID_CALENDAR_VIEW) : nullptr;
+}
+
+void OrvMainWindow::ToggleBottomArea()
+{
+    if (mainSplitter_) {
+        // Remember the position, detach both panes, drop the splitter.
+        bottomArea_->rememberedHeight = mainSplitter_->sizes().value(1);
+        topArea_->setParent(frame_);
+        bottomArea_->hide();
+        bottomArea_->setParent(frame_);
+        delete mainSplitter_;
+        mainSplitter_ = nullptr;
+        frame_->layout()->addWidget(topArea_);
+        topArea_->show();
+        return;
+    }
+    OrvMainBottomArea* bottom = BottomArea();
+    frame_->layout()->removeWidget(TopArea());
+    mainSplitter_ = new QSplitter(Qt::Vertical, frame_);
+    mainSplitter_->setHandleWidth(6);
+    mainSplitter_->setChildrenCollapsible(false);
+    mainSplitter_->addWidget(topArea_);
+    mainSplitter_->addWidget(bottom);
+    bottom->show();
+    topArea_->show();
+    frame_->layout()->addWidget(mainSplitter_);
+    const int total = qMax(frame_->height(), 200);
+    const int lower = bottom->rememberedHeight > 0 ? bottom->rememberedHeight : total / 4;
+    mainSplitter_->setSizes({qMax(total - lower, 1), lower});
+}
+
+void OrvMainWindow::ShowBottomArea()
+{
+    if (!mainSplitter_) ToggleBottomArea();
+}
+
+void OrvMainWindow::BroadcastChange()
+{
+    OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
+    UpdateStatus();
+}
+
+void OrvMainWindow::NotAvailable(int command)
+{
+    OrvMessageWindow::Show(this, QStringLiteral("Hinweis"), TextWith(TEXT_NOT_AVAILABLE, QString::number(command)));
+}
+
+// --- menu lists ------------------------------------------------------------
+
+std::vector<OrvMenuListEntry> OrvMainWindow::CategoryEntries() const
+{
+    std::vector<OrvMenuListEntry> entries;
+    OrvEventCategoryList* list = Config()->GetEventCategoryList();
+    for (int i = 0; i < list->Count(); ++i) {
+        const OrvEventCategoryElement* category = list->Item(i);
+        if (category->id == 1) continue;
+        entries.push_back({OrvQString(OrvCalendarConfig::CategoryName(category->id)), category->id, nullptr});
+    }
+    return entries;
+}
+
+std::vector<OrvMenuListEntry> OrvMainWindow::ImportProfileEntries() const
+{
+    std::vector<OrvMenuListEntry> entries;
+    OrvICalImportList* list = Config()->GetICalImportList();
+    for (int i = 0; i < list->Count(); ++i) {
+        OrvICalImportElement* profile = list->Item(i);
+        if (profile->name.empty() || profile->sceneName.empty() || profile->categoryID == 0) continue;
+        entries.push_back({OrvQString(profile->name), profile->id, profile});
+    }
+    return entries;
+}
+
+std::vector<OrvMenuListEntry> OrvMainWindow::QueryEntries(bool fetch)
+{
+    if (fetch) return FetchQueries();
+    std::vector<OrvMenuListEntry> entries;
+    for (OrvMainQuery* q : queries_) entries.push_back({OrvQString(q->name), q->id, q});
+    return entries;
+}
+
+std::vector<OrvMenuListEntry> OrvMainWindow::FetchQueries()
+{
+    std::vector<OrvMenuListEntry> entries;
+    if (!loggedIn_) return entries;
+    json::Array list;
+    // User 0: the logged-in user's own queries.
+    if (portal_->UserGetBackendQueries(0, list) != 0) return entries;
+    queries_.clear();
+    for (size_t i = 0; i < list.Size(); ++i) {
+        auto query = std::make_unique<OrvMainQuery>(OrvReadMainQuery(static_cast<json::Object&>(list[i])));
+        query->id = static_cast<int>(queries_.size()) + 1;
+        queries_.push_back(query.get());
+        queryStore_.push_back(std::move(query));
+    }
+    for (OrvMainQuery* q : queries_) entries.push_back({OrvQString(q->name), q->id, q});
+    return entries;
+}
+
+// --- portal ----------------------------------------------------------------
+
+int OrvMainWindow::LoginSequence()
+{
+    OrvLoginSequenceHooks hooks;
+    hooks.dispatchPending = []() { OrvDispatchPendingEvents(); };
+    hooks.loginDialog = [this](bool blocked, bool& registerAsked) {
+        if (hooks_.loginDialog) return hooks_.loginDialog(blocked, registerAsked);
+        OrvLoginDialog dialog(*portal_, *Config(), blocked, this);
+        const int result = dialog.Control();
+        registerAsked = dialog.RegisterAsked();
+        return result;
+    };
+    hooks.updateCheck = [this]() { return CheckForUpdates(); };
+    hooks.post = [this](int event) { OrvPostEvent(this, OrvEvent(event)); };
+    const int result = OrvRunLoginSequence(*portal_, *Config(), hooks);
+    // 0: logged in and the download posted; 100 after a login only when an
+    // accepted update is ending the program.
+    loggedIn_ = result == 0 || (result == 100 && !programToStart_.empty());
+    UpdateStatus();
+    // The calendars group shows the queries of the user now logged in.
+    if (loggedIn_ && topArea_ && topArea_->AccessPane()->CalendarsGroup()->IsExpanded())
+        topArea_->AccessPane()->CalendarsGroup()->SetExpanded(true);
+    return result;
+}
+
+int OrvMainWindow::EnsureLogin()
+{
+    if (portal_->IsConnected() && loggedIn_) return 0;
+    const int result = portal_->Login();
+    loggedIn_ = result == 0;
+    UpdateStatus();
+    return result;
+}
+
+int OrvMainWindow::DownloadCalendar(const OrvMainQuery* query, bool replace)
+{
+    EnsureLogin();
+    const int result = portal_->GetCalendarFile(query ? &query->query : nullptr, CalendarFileName);
+    if (result != 0) {
+        UpdateStatus(Text(TEXT_DOWNLOAD_FAILED));
+        return result;
+    }
+    if (replace) calendar_->Clear();
+    calendar_->Load(CalendarFileName);
+    calendar_->RebuildOccurrences();
+    if (replace) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
+    else date_->Notify();
+    BroadcastChange();
+    return 0;
+}
+
+int OrvMainWindow::CheckForUpdates()
+{
+    OrvUpdateHooks hooks;
+    hooks.renewLogin = [this]() { return EnsureLogin(); };
+    hooks.showDialog = [this](const std::string& version, const std::string& history, int&, std::string&) {
+        // The update dialog is not part of this program version: tell the
+        // user what is offered; nothing is installed.
+        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"),
+                               TextWith(102, QStringLiteral("OrvCalendar")) + QStringLiteral(" (") +
+                                   QString::fromUtf8(version.c_str()) + QStringLiteral(")\n\n") +
+                                   QString::fromUtf8(history.c_str()));
+        return ZAF_DIALOG_CLOSE;
+    };
+    hooks.endProgram = [this]() { OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE)); };
+    return OrvUpdateCheck(*portal_, hooks, programToStart_);
+}
+
+// --- commands --------------------------------------------------------------
+
+int OrvMainWindow::NewOrEditEvent(const OrvEvent& event)
+{
+    if (Config()->GetEventSceneList()->Count() == 0) {
+        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"),
+                               QString::fromUtf8("Stellen Sie bitte unter \"Extras > Einstellungen\" die Szenen ein, "
+                                                 "für die Sie Veranstaltungen erfassen wollen."));
+        return -1;
+    }
+    if (event.type == ORV_CMD_EDIT_EVENT) {
+        auto* date = static_cast<OrvEventDate*>(event.data);
+        if (date && Repeats(date->event)) {
+            int value = 0;
+            const int answer = hooks_.askRepeating ? hooks_.askRepeating(event.type, date->event->summary, value)
+                                                   : [&]() {
+                                                         OrvRepeatingEventDialog dialog(event.type, date->event->summary, this);
+                                                         const int r = dialog.Control();
+                                                         value = dialog.Value();
+                                                         return r;
+                                                     }();
+            if (answer != ZAF_DIALOG_OK) return -1;
+        }
+    }
+    // The event wizard is not part of this program version.
+    NotAvailable(event.type);
+    return -1;
+}
+
+int OrvMainWindow::DeleteEventDate(OrvEventDate* date)
+{
+    if (!date || !date->event) return -1;
+    OrvCalendarComponent* event = date->event;
+    int choice = ORV_REPEAT_ALL;
+    if (Repeats(event)) {
+        int value = 0;
+        int answer;
+        if (hooks_.askRepeating) {
+            answer = hooks_.askRepeating(ORV_CMD_DELETE_EVENT, event->summary, value);
+        } else {
+            OrvRepeatingEventDialog dialog(ORV_CMD_DELETE_EVENT, event->summary, this);
+            answer = dialog.Control();
+            value = dialog.Value();
+        }
+        if (answer != ZAF_DIALOG_OK) return -1;
+        choice = value;
+    }
+    if (choice == ORV_REPEAT_ONLY_THIS) {
+        OrvCalendar::AddExceptionDate(event, *date);
+        UploadOne(event);
+    } else {
+        EnsureLogin();
+        if (event->eventId != 0 && portal_->DeleteEvent(event->eventId) != 0) {
+            OrvMessageWindow::Show(this, QStringLiteral("Fehler"), Text(TEXT_DELETE_FAILED));
+            return -1;
+        }
+        if (event->parent) event->parent->children.Subtract(event);
+        else calendar_->components.Subtract(event);
+        // The occurrences refer to the event; rebuild before it goes.
+        calendar_->RebuildOccurrences();
+        delete event;
+    }
+    calendar_->RebuildOccurrences();
+    BroadcastChange();
+    return 0;
+}
+
+int OrvMainWindow::ImportWithProfile(int profileID)
+{
+    OrvICalImportElement* profile = Config()->GetICalImport(profileID);
+    if (!profile) return -1;
+    QString path;
+    if (hooks_.chooseFile) path = hooks_.chooseFile(false);
+    else path = QFileDialog::getOpenFileName(this, QString(), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
+    if (path.isEmpty()) return -1;
+    const QByteArray local = path.toLocal8Bit();
+    if (local.size() > 256) return -1;
+    calendar_->Clear();
+    calendar_->addresses.Destroy();
+    calendar_->Load(local.toStdString());
+    calendar_->RebuildOccurrences();
+    BroadcastChange();
+    date_->Notify();
+    OrvPostEvent(this, OrvEvent(ORV_CMD_SHOW_IMPORT_TABLE, profileID));
+    return 0;
+}
+
+int OrvMainWindow::ExportCalendar()
+{
+    QString path;
+    if (hooks_.chooseFile) path = hooks_.chooseFile(true);
+    else path = QFileDialog::getSaveFileName(this, QString(), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
+    if (path.isEmpty()) return -1;
+    return calendar_->Save(path.toLocal8Bit().toStdString());
+}
+
+int OrvMainWindow::ToggleHighlight(OrvEventDate* date)
+{
+    if (!date || !date->event) return -1;
+    EnsureLogin();
+    const int number = calendar_->OccurrenceNumber(date);
+    int level = calendar_->OccurrenceHighlight(date) ? 0 : 1;
+    OrvCalendarComponent* event = date->event;
+    const int result = portal_->EventSetHighlight(event->eventId, number, level);
+    if (result != 0) return result;
+    calendar_->SetOccurrenceHighlight(event, number, level);
+    BroadcastChange();
+    return 0;
+}
+
+int OrvMainWindow::ToggleSupraRegional(OrvEventDate* date)
+{
+    if (!date || !date->event) return -1;
+    EnsureLogin();
+    OrvCalendarComponent* event = date->event;
+    const int number = calendar_->OccurrenceNumber(date);
+    const int result = portal_->EventSetValue(event->eventId, number, event->supraRegional ? "0" : "1");
+    if (result != 0) return result;
+    event->supraRegional = event->supraRegional ? 0 : 1;
+    BroadcastChange();
+    return 0;
+}
+
+int OrvMainWindow::PublishSocial(OrvEventDate* date)
+{
+    if (!date || !date->event) return -1;
+    EnsureLogin();
+    const int result = portal_->FacebookSetEvent(date->event->eventId, calendar_->OccurrenceNumber(date));
+    if (result == 0) BroadcastChange();
+    return result;
+}
+
+int OrvMainWindow::UploadOne(OrvCalendarComponent* event)
+{
+    if (!event) return -1;
+    const std::string text = OrvComponentText(*event);
+    EnsureLogin();
+    int eventID = 0;
+    const int result = portal_->UploadEvent(event->name.c_str(), text, eventID);
+    if (result != 0) {
+        UpdateStatus(Text(TEXT_UPLOAD_FAILED));
+        return result;
+    }
+    if (eventID != 0) event->eventId = eventID;
+    return 0;
+}
+
+int OrvMainWindow::UploadAll()
+{
+    MainUploader uploader(this);
+    const int failed = calendar_->PublishAll(uploader);
+    date_->Notify();
+    BroadcastChange();
+    if (failed) UpdateStatus(Text(TEXT_UPLOAD_FAILED));
+    return failed ? -1 : 0;
+}
+
+int OrvMainWindow::About()
+{
+    OrvAboutDialog dialog(this);
+    return hooks_.runDialog ? hooks_.runDialog(dialog) : dialog.Control();
+}
+
+void OrvMainWindow::Closing()
+{
+    if (closing_) return;
+    closing_ = true;
+    if (portal_->IsConnected()) {
+        portal_->Logout();
+        portal_->CloseHandles();
+    }
+    loggedIn_ = false;
+}
+
+void OrvMainWindow::closeEvent(QCloseEvent* event)
+{
+    Event(OrvEvent(ORV_NOTICE_WINDOW_CLOSING));
+    QMainWindow::closeEvent(event);
+}
+
+int OrvMainWindow::Event(const OrvEvent& event)
+{
+    auto* date = static_cast<OrvEventDate*>(event.data);
+    switch (event.type) {
+    case ORV_CMD_LOAD_PLUGINS:
+        plugins_->Prepare();
+        plugins_->Load();
+        return event.type;
+    case ORV_CMD_RELOAD_LANGUAGE:
+        OrvLoadLanguage();
+        for (OrvPullDownItem* menu : menus_) menu->Retitle();
+        return event.type;
+    case ORV_CMD_LOGIN_SEQUENCE:
+        LoginSequence();
+        return event.type;
+    case ORV_CMD_IMPORT:
+        ImportWithProfile(static_cast<int>(event.value));
+        return event.type;
+    case ORV_CMD_EXPORT:
+        ExportCalendar();
+        return event.type;
+    case ORV_CMD_EXIT:
+        OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE));
+        return event.type;
+    case ORV_CMD_NEW_EVENT:
+    case ORV_CMD_EDIT_EVENT:
+        NewOrEditEvent(event);
+        return event.type;
+    case ORV_CMD_DELETE_EVENT:
+        DeleteEventDate(date);
+        return event.type;
+    case ORV_CMD_HIGHLIGHT:
+        ToggleHighlight(date);
+        return event.type;
+    case ORV_CMD_ENTRY_SELECTED:
+        // Passed on to every view unchanged; the broadcast reaches this
+        // window too, which must not pass it on again.
+        if (broadcasting_) return 0;
+        broadcasting_ = true;
+        OrvBroadcastEvent(event);
+        broadcasting_ = false;
+        return event.type;
+    case ORV_CMD_CATEGORY_FILTER:
+        BroadcastChange();
+        return event.type;
+    case ORV_CMD_TOGGLE_BOTTOM:
+        ToggleBottomArea();
+        return event.type;
+    case ORV_CMD_TOGGLE_LEFT:
+        TopArea()->Event(event);
+        return event.type;
+    case ORV_CMD_ABOUT:
+        About();
+        return event.type;
+    case ORV_CMD_SETTINGS:
+    case ORV_CMD_EMPTY_WIZARD:
+    case ORV_CMD_ASSIGN_USER:
+    case ORV_CMD_CALENDAR_MANAGER:
+    case ORV_CMD_SHOW_IMPORT_TABLE:
+    case ORV_CMD_TRANSFER:
+        NotAvailable(event.type);
+        return event.type;
+    case ORV_CMD_REGISTER:
+        NotAvailable(event.type);
+        // Without registration the program cannot go on.
+        OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE));
+        return event.type;
+    case ORV_CMD_SUPRAREGIONAL:
+        ToggleSupraRegional(date);
+        return event.type;
+    case ORV_CMD_UPLOAD_ALL:
+        UploadAll();
+        return event.type;
+    case ORV_CMD_SOCIAL_PUBLISH:
+        PublishSocial(date);
+        return event.type;
+    case ORV_CMD_UPLOAD_EVENT:
+        UploadOne(date ? date->event : nullptr);
+        return event.type;
+    case ORV_CMD_SHOW_LOG:
+        ShowBottomArea();
+        EnsureLogin();
+        return event.type;
+    case ORV_CMD_DOWNLOAD_MY_CALENDAR:
+        DownloadCalendar(nullptr, false);
+        return event.type;
+    case ORV_CMD_CHECK_UPDATE:
+        CheckForUpdates();
+        return event.type;
+    case ORV_CMD_DOWNLOAD_ALL:
+        DownloadCalendar(nullptr, true);
+        return event.type;
+    case ORV_CMD_DOWNLOAD_QUERY:
+        DownloadCalendar(static_cast<const OrvMainQuery*>(event.data), true);
+        return event.type;
+    case ORV_NOTICE_CLOSE:
+        close();
+        return event.type;
+    case ORV_NOTICE_WINDOW_CLOSING:
+        Closing();
+        return event.type;
+    case ORV_NOTICE_APPLICATION_ENDS:
+        if (!programToStart_.empty()) OrvStartSetupProgram(programToStart_);
+        return event.type;
+    default:
+        return 0;
+    }
+}

@@ -1,0 +1,207 @@
+// The application's main window: menus, tool bar, status bar, the top area
+// (access pane and work pane with the month table) and the bottom area
+// (register windows such as the request log). It owns the calendar
+// document, the portal client and the plug-in host for the whole run and
+// handles every application command (10101 ... 10300).
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QMainWindow>
+#include <QPointer>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "OrvAccessPane.h"
+#include "OrvMainMenus.h"
+#include "platform/OrvEvent.h"
+#include "portal/OrvWebServiceJoomla.h"
+#include "views/OrvRegisterBar.h"
+
+class OrvCalendar;
+class OrvCalendarComponent;
+class OrvCalendarConfig;
+class OrvEventDate;
+class OrvHTTPClientWindow;
+class OrvPluginHost;
+class OrvSharedDate;
+class QLabel;
+class QSplitter;
+class QToolBar;
+
+// A portal query as the menus and the access pane offer it.
+struct OrvMainQuery {
+    int id = 0;                   // position in the list of its fetch, from 1
+    std::string name;             // window code page
+    OrvWebServiceJoomla::CalendarQuery query;
+};
+
+// Reads one element of the portal's query list.
+OrvMainQuery OrvReadMainQuery(json::Object& element);
+
+class OrvMainTopArea : public QWidget, public OrvEventHandler {
+    Q_OBJECT
+public:
+    static constexpr int classID = 10002;
+    OrvMainTopArea(const OrvPaneSources* sources, QWidget* parent = nullptr);
+
+    OrvAccessPane* AccessPane() const { return access_; }
+    OrvWorkPane* WorkPane() const { return work_; }
+    QSplitter* Splitter() const { return splitter_; }
+    bool IsLeftPaneShown() const { return leftShown_; }
+    // Width of the access pane while it is shown (kept while hidden).
+    int SplitterPosition() const { return position_; }
+
+    // 10134: remove or restore the access pane, keeping the position.
+    int Event(const OrvEvent& event) override;
+
+private:
+    QSplitter* splitter_;
+    OrvAccessPane* access_;
+    OrvWorkPane* work_;
+    bool leftShown_ = true;
+    int position_ = 0;
+};
+
+class OrvMainBottomArea : public OrvLowerArea {
+    Q_OBJECT
+public:
+    explicit OrvMainBottomArea(QWidget* parent = nullptr) : OrvLowerArea(parent) {}
+    // Height of the bottom area inside the main splitter, remembered while
+    // the area is hidden (0: not yet shown).
+    int rememberedHeight = 0;
+};
+
+// Dialogs that the commands open. Each hook may be replaced (tests run
+// without modal windows); empty hooks use the real dialogs.
+struct OrvMainWindowHooks {
+    // The login dialog: result ZAF_DIALOG_OK after a successful login.
+    std::function<int(bool blocked, bool& registerAsked)> loginDialog;
+    // Question for a repeating event (10108, 10109): ZAF_DIALOG_OK with
+    // value 10131 (this date) or 10132 (the series), else cancelled.
+    std::function<int(int command, const std::string& summaryUTF8, int& value)> askRepeating;
+    // File dialog filtered to "*.ics"; empty when cancelled.
+    std::function<QString(bool save)> chooseFile;
+    // The about dialog's control loop.
+    std::function<int(QDialog& dialog)> runDialog;
+};
+
+class OrvMainWindow : public QMainWindow, public OrvEventHandler {
+    Q_OBJECT
+public:
+    static constexpr int classID = 10001;
+
+    explicit OrvMainWindow(QWidget* parent = nullptr);
+    ~OrvMainWindow() override;
+
+    // The registered main window (null before one exists).
+    static OrvMainWindow* Instance();
+
+    int Event(const OrvEvent& event) override;
+
+    OrvCalendar* Calendar() const { return calendar_; }
+    OrvWebServiceJoomla* Portal() const { return portal_; }
+    OrvPluginHost* Plugins() const { return plugins_; }
+    OrvCalendarConfig* Config() const;
+    OrvSharedDate* Date() const { return date_; }
+    OrvMainWindowHooks& Hooks() { return hooks_; }
+
+    // Created on first use.
+    OrvMainTopArea* TopArea();
+    OrvMainBottomArea* BottomArea();
+    bool IsBottomAreaShown() const { return mainSplitter_ != nullptr; }
+    QSplitter* MainSplitter() const { return mainSplitter_; }
+    OrvHTTPClientWindow* RequestLog() const { return requestLog_; }
+    QObject* CalendarView();
+    const std::vector<OrvPullDownItem*>& Menus() const { return menus_; }
+    QToolBar* ToolBar() const { return toolBar_; }
+    QLabel* StatusText() const { return status_; }
+
+    bool IsLoggedIn() const { return loggedIn_; }
+    bool IsInitialized() const { return initialized_; }
+    // Path of a program started when the application ends.
+    const std::string& ProgramToStart() const { return programToStart_; }
+
+    // The named colours and fonts the views use.
+    const std::vector<QColor>& Colours() const { return colours_; }
+    const std::vector<QFont>& Fonts() const { return fonts_; }
+
+    // Runs the initialisation now (normally done when first shown).
+    void Initialize();
+
+    // --- command bodies (also called by tests) ------------------------------
+    // 10103. The result of the login sequence.
+    int LoginSequence();
+    // Logs in with the stored values when there is no connection or no
+    // login. 0 when logged in afterwards.
+    int EnsureLogin();
+    // 10202 (query null, keep), 10204/10205 (replace). 0 on success.
+    int DownloadCalendar(const OrvMainQuery* query, bool replace);
+    // The portal's query list, fetched now (empty without a login).
+    std::vector<OrvMenuListEntry> FetchQueries();
+    // The name of the file the calendar download writes.
+    static constexpr const char* CalendarFileName = "Calendar.ics";
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateColoursAndFonts();
+    void CreateToolBar();
+    void UpdateStatus(const QString& text = QString());
+    void ToggleBottomArea();
+    void ShowBottomArea();
+    void BroadcastChange();
+    void NotAvailable(int command);
+
+    int NewOrEditEvent(const OrvEvent& event);
+    int DeleteEventDate(OrvEventDate* date);
+    int ImportWithProfile(int profileID);
+    int ExportCalendar();
+    int ToggleHighlight(OrvEventDate* date);
+    int ToggleSupraRegional(OrvEventDate* date);
+    int PublishSocial(OrvEventDate* date);
+    int UploadAll();
+    int UploadOne(OrvCalendarComponent* event);
+    int CheckForUpdates();
+    int About();
+    void Closing();
+
+    std::vector<OrvMenuListEntry> CategoryEntries() const;
+    std::vector<OrvMenuListEntry> ImportProfileEntries() const;
+    std::vector<OrvMenuListEntry> QueryEntries(bool fetch);
+
+    OrvPluginHost* plugins_;
+    OrvCalendar* calendar_;
+    OrvWebServiceJoomla* portal_;
+    OrvSharedDate* date_;
+    bool loggedIn_ = false;
+    bool initialized_ = false;
+    bool closing_ = false;
+    bool broadcasting_ = false;
+    std::string programToStart_;
+
+    OrvMenuSources menuSources_;
+    OrvPaneSources paneSources_;
+    OrvMainWindowHooks hooks_;
+    std::vector<OrvPullDownItem*> menus_;
+    QToolBar* toolBar_ = nullptr;
+    QLabel* status_ = nullptr;
+    QWidget* frame_ = nullptr;          // central widget
+    OrvMainTopArea* topArea_ = nullptr;
+    OrvMainBottomArea* bottomArea_ = nullptr;
+    QSplitter* mainSplitter_ = nullptr;
+    OrvHTTPClientWindow* requestLog_ = nullptr;
+
+    // Queries of every fetch stay alive for the run: menu entries and
+    // buttons of older fetches still carry pointers to them.
+    std::deque<std::unique_ptr<OrvMainQuery>> queryStore_;
+    std::vector<OrvMainQuery*> queries_;
+
+    std::vector<QColor> colours_;
+    std::vector<QFont> fonts_;
+};
