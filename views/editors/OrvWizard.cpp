@@ -199,6 +199,23 @@ void OrvWizard::AddPage(OrvWizardPage* page)
     }
 }
 
+void OrvWizard::RemovePagesAfter(int index)
+{
+    while (pages_.Count() > index + 1) {
+        auto* node = static_cast<OrvWizardPageNode*>(pages_.Last());
+        OrvWizardPage* page = node->page;
+        pages_.Subtract(node);
+        delete node;
+        if (page == current_) current_ = nullptr;
+        pageLayout_->removeWidget(page);
+        delete page;
+    }
+    if (initialised_) {
+        OrvSendEvent(selector_, OrvEvent(ORV_WIZ_REFRESH));
+        Update();
+    }
+}
+
 int OrvWizard::CurrentIndex() const
 {
     for (int i = 0; i < pages_.Count(); ++i)

@@ -135,6 +135,9 @@ public:
     // Appends a page (the wizard takes ownership). Pages added after the
     // wizard is shown get a refresh.
     void AddPage(OrvWizardPage* page);
+    // Removes and destroys every page after the one at index (the page
+    // shown must not be among them).
+    void RemovePagesAfter(int index);
     const OrvWizardPageList& Pages() const { return pages_; }
     int PageCount() const { return pages_.Count(); }
     OrvWizardPage* CurrentPage() const { return current_; }
