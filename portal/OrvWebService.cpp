@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "app/OrvCalendarConfig.h"
+#include "base/OrvDatabase.h"
 #include "base/OrvText.h"
 #include "portal/OrvWebServiceJoomla.h"
 
@@ -383,8 +384,23 @@ void OrvWebService::ShowMessage(const char* title, const char* text)
 
 // --- request log --------------------------------------------------------------
 
+OrvDatabase* OrvWebService::LogDatabase() const
+{
+    if (database_) return database_;
+    if (db_) return nullptr;
+    OrvDatabase& run = OrvGetDatabase();
+    return run.ConnectionHandle() ? &run : nullptr;
+}
+
+sqlite3* OrvWebService::DatabaseHandle() const
+{
+    if (OrvDatabase* d = LogDatabase()) return static_cast<sqlite3*>(d->ConnectionHandle());
+    return db_;
+}
+
 int OrvWebService::Execute(const char* sql)
 {
+    if (OrvDatabase* d = LogDatabase()) return d->Execute(sql) == 0 ? SQLITE_OK : SQLITE_ERROR;
     if (!db_) return SQLITE_MISUSE;
     char* error = nullptr;
     int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &error);
@@ -392,11 +408,16 @@ int OrvWebService::Execute(const char* sql)
     return rc;
 }
 
+// One row, its values bound as parameters: no part of a message is ever
+// read as SQL, and an apostrophe in it is stored as it is.
 int OrvWebService::InsertRow(int retcode, const char* task, const std::string& message)
 {
+    static const char* const sql = "INSERT INTO WEBSERVICE VALUES( NULL, ?, ?, ?)";
+    if (OrvDatabase* d = LogDatabase())
+        return d->ExecuteBound(sql, {retcode, task ? task : "", message}) == 0 ? SQLITE_OK : SQLITE_ERROR;
     if (!db_) return SQLITE_MISUSE;
     sqlite3_stmt* stmt = nullptr;
-    int rc = sqlite3_prepare_v2(db_, "INSERT INTO WEBSERVICE VALUES( NULL, ?, ?, ?)", -1, &stmt, nullptr);
+    int rc = sqlite3_prepare_v2(db_, sql, -1, &stmt, nullptr);
     if (rc == SQLITE_OK) {
         sqlite3_bind_int(stmt, 1, retcode);
         sqlite3_bind_text(stmt, 2, task ? task : "", -1, SQLITE_TRANSIENT);

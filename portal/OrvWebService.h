@@ -21,6 +21,7 @@
 #include "base/json.h"
 
 class OrvCalendarConfig;
+class OrvDatabase;
 struct sqlite3;
 
 // ---------------------------------------------------------------------------
@@ -195,10 +196,21 @@ public:
     void SetLogging(bool on) { logging_ = on; }
     bool Logging() const { return logging_; }
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
-    // The database that holds "WEBSERVICE" (not owned). Without one the log
-    // writes nothing.
-    void SetDatabaseHandle(sqlite3* db) { db_ = db; }
-    sqlite3* DatabaseHandle() const { return db_; }
+    // The database that holds "WEBSERVICE" (not owned); the run's database
+    // (OrvGetDatabase) when none is set and that one is open. Rows are
+    // written with bound parameters either way.
+    void SetDatabase(OrvDatabase* database)
+    {
+        database_ = database;
+        db_ = nullptr;
+    }
+    // The same over a bare SQLite connection.
+    void SetDatabaseHandle(sqlite3* db)
+    {
+        db_ = db;
+        database_ = nullptr;
+    }
+    sqlite3* DatabaseHandle() const;
     // Configuration object for the client state and the update directory;
     // the single configuration object unless set.
     void SetConfig(OrvCalendarConfig* config) { config_ = config; }
@@ -235,6 +247,8 @@ private:
     // Executes SQL without rows; 0 or the SQLite result code.
     int Execute(const char* sql);
     int InsertRow(int retcode, const char* task, const std::string& message);
+    // The database object in use; null with a bare handle or none at all.
+    OrvDatabase* LogDatabase() const;
     void ReadSettings();
 
     OrvLogCounter logCounter_;
@@ -249,6 +263,7 @@ private:
     long httpStatus_ = 0;
     long connectTimeout_ = 10;
     long totalTimeout_ = 60;
+    OrvDatabase* database_ = nullptr;
     sqlite3* db_ = nullptr;
     OrvCalendarConfig* config_ = nullptr;
     MessageHook messageHook_;

@@ -10,6 +10,7 @@
 
 #include "PortalClientSupport.h"
 #include "app/OrvCalendarConfig.h"
+#include "base/OrvDatabase.h"
 #include "portal/OrvWebServiceJoomla.h"
 
 class ClientFixture : public testing::Test {
@@ -17,20 +18,21 @@ protected:
     void SetUp() override
     {
         dir_ = orvtest::MakeTempDir("orvclient");
-        ASSERT_EQ(sqlite3_open((dir_ + "/user.db").c_str(), &db_), SQLITE_OK);
+        ASSERT_EQ(database_.Open((dir_ + "/user.db").c_str()), 0);
+        db_ = database_.Handle();
         config_ = std::make_unique<OrvCalendarConfig>(dir_);
     }
     void TearDown() override
     {
         service_.reset();
         config_.reset();
-        sqlite3_close(db_);
+        database_.Close();
         orvtest::RemoveTree(dir_);
     }
     OrvWebServiceJoomla& MakeService(const std::string& host)
     {
         service_ = std::make_unique<OrvWebServiceJoomla>(host, "rpc.php?");
-        service_->SetDatabaseHandle(db_);
+        service_->SetDatabase(&database_);
         service_->SetConfig(config_.get());
         service_->SetTimeouts(5, 20);
         service_->SetMessageHook([this](const char* title, const char* text) {
@@ -46,7 +48,8 @@ protected:
     }
 
     std::string dir_;
-    sqlite3* db_ = nullptr;
+    OrvDatabaseSQLite database_;
+    sqlite3* db_ = nullptr;  // the same connection, for reading the log back
     std::unique_ptr<OrvCalendarConfig> config_;
     std::unique_ptr<OrvWebServiceJoomla> service_;
     std::vector<std::string> shown_;  // message windows: "title: text"

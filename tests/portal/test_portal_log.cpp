@@ -54,11 +54,6 @@ TEST_F(LogTest, LaterRequestsKeepTheTable)
 
 TEST_F(LogTest, MessagesAreStoredExactlyAndNeverExecuted)
 {
-    orvtest::ScriptedPeer peer;
-    peer.Reply("application/json", kOkReply);
-    auto& s = MakeService(peer.Host());
-    ASSERT_EQ(s.Logout(), 0);  // creates the table
-
     const char* messages[] = {
         "l'\xE9t\xE9 d'amour",
         "''doubled''",
@@ -66,25 +61,39 @@ TEST_F(LogTest, MessagesAreStoredExactlyAndNeverExecuted)
         "'); INSERT INTO WEBSERVICE VALUES (NULL, 0, 'Befehl', 'forged'); --",
         "",
     };
-    for (const char* m : messages) s.Log("Antwort", m, 7);
+    // Through the database object and through a bare connection handle.
+    for (bool bare : {false, true}) {
+        SCOPED_TRACE(bare ? "bare handle" : "database object");
+        orvtest::ScriptedPeer peer;
+        peer.Reply("application/json", kOkReply);
+        auto& s = MakeService(peer.Host());
+        if (bare) s.SetDatabaseHandle(db_);
+        EXPECT_EQ(s.DatabaseHandle(), db_);
+        ASSERT_EQ(s.Logout(), 0);  // recreates the table
+        for (const char* m : messages) s.Log("Antwort", m, 7);
 
-    auto rows = orvtest::ReadLog(db_);
-    ASSERT_EQ(rows.size(), 4u + std::size(messages));
-    for (size_t i = 0; i < std::size(messages); ++i) {
-        SCOPED_TRACE(messages[i]);
-        const auto& r = rows[4 + i];
-        EXPECT_EQ(r.task, "Antwort");
-        EXPECT_EQ(r.retcode, 7);
-        EXPECT_EQ(r.message, std::string(messages[i]) + "\r\n");
+        auto rows = orvtest::ReadLog(db_);
+        ASSERT_EQ(rows.size(), 4u + std::size(messages));
+        for (size_t i = 0; i < std::size(messages); ++i) {
+            SCOPED_TRACE(messages[i]);
+            const auto& r = rows[4 + i];
+            EXPECT_EQ(r.task, "Antwort");
+            EXPECT_EQ(r.retcode, 7);
+            EXPECT_EQ(r.message, std::string(messages[i]) + "\r\n");
+        }
+        for (const auto& r : rows) EXPECT_NE(r.task, "TRACE");
+        service_.reset();
     }
-    for (const auto& r : rows) EXPECT_NE(r.task, "TRACE");
 }
 
 TEST_F(LogTest, ReplacementRowOnlyWhenTheInsertReallyFails)
 {
+  for (bool bare : {false, true}) {
+    SCOPED_TRACE(bare ? "bare handle" : "database object");
     orvtest::ScriptedPeer peer;
     peer.Reply("application/json", kOkReply);
     auto& s = MakeService(peer.Host());
+    if (bare) s.SetDatabaseHandle(db_);
     ASSERT_EQ(s.Logout(), 0);
     // The database refuses rows with this marker.
     ASSERT_EQ(sqlite3_exec(db_,
@@ -98,6 +107,8 @@ TEST_F(LogTest, ReplacementRowOnlyWhenTheInsertReallyFails)
     ASSERT_EQ(lines.size(), 6u);
     EXPECT_EQ(lines[4], "Antwort|0|it's fine");
     EXPECT_EQ(lines[5], "TRACE|-1|INSERT FAILED!<no CRLF>");
+    service_.reset();
+  }
 }
 
 TEST_F(LogTest, MessageIsEmptiedCountedAndNotifiedOrNothingWhenLoggingIsOff)
