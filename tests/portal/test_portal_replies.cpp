@@ -415,3 +415,67 @@ TEST_F(ReplyTest, StreamAndBufferCallsWriteTheirRows)
 }
 
 }  // namespace
+
+namespace {
+
+using SettingsTest = ClientFixture;
+
+TEST_F(SettingsTest, HostServicePathAndTimeoutsComeFromTheConfiguration)
+{
+    orvtest::ScriptedPeer peer;
+    peer.Reply("application/json", kOkReply);
+    ASSERT_EQ(config_->File().Write(ORVCFG_SECTION_HOST, "Host", peer.Host().c_str()), 0);
+    ASSERT_EQ(config_->File().Write(ORVCFG_SECTION_HOST, "ServicePath", "portal/rpc.php?"), 0);
+    ASSERT_EQ(config_->File().Write(ORVCFG_SECTION_HOST, "ConnectTimeout", "3"), 0);
+    ASSERT_EQ(config_->File().Write(ORVCFG_SECTION_HOST, "Timeout", "7"), 0);
+    OrvWebServiceJoomla s;  // reads the single configuration object
+    s.SetDatabase(&database_);
+    EXPECT_EQ(s.Host(), peer.Host());
+    EXPECT_EQ(s.ServicePath(), "portal/rpc.php?");
+    EXPECT_EQ(s.ConnectTimeout(), 3);
+    EXPECT_EQ(s.TotalTimeout(), 7);
+    json::Array list;
+    EXPECT_EQ(s.UserList(list), 0);
+    auto req = peer.Requests();
+    ASSERT_EQ(req.size(), 1u);
+    EXPECT_EQ(req[0].target, "/portal/rpc.php?rpc_accept=json&rpc_method=V001_User_List");
+}
+
+TEST_F(SettingsTest, DefaultsWithoutConfiguredValues)
+{
+    OrvWebServiceJoomla s;
+    EXPECT_EQ(s.ServicePath(), "rpc.php?");
+    EXPECT_FALSE(s.Host().empty());
+    EXPECT_EQ(s.ConnectTimeout(), 10);
+    EXPECT_EQ(s.TotalTimeout(), 60);
+}
+
+TEST_F(SettingsTest, InstanceIsTheFirstClientOrACreatedOne)
+{
+    {
+        OrvWebServiceJoomla first("127.0.0.1:1", "rpc.php?");
+        OrvWebServiceJoomla second("127.0.0.1:2", "rpc.php?");
+        EXPECT_EQ(OrvWebService::Instance(), &first);
+    }
+    OrvWebService* created = OrvWebService::Instance();
+    ASSERT_NE(created, nullptr);
+    EXPECT_NE(dynamic_cast<OrvWebServiceJoomla*>(created), nullptr);
+    EXPECT_EQ(OrvWebService::Instance(), created);
+    delete created;
+}
+
+TEST_F(SettingsTest, HttpsSchemeIsHonoured)
+{
+    // The peer speaks plain HTTP: a client that really starts TLS gets no
+    // usable reply, and the peer sees no plain POST line.
+    orvtest::ScriptedPeer peer;
+    peer.Reply("application/json", kOkReply);
+    auto& s = MakeService("https://" + peer.Host());
+    s.SetTimeouts(1, 1);
+    EXPECT_EQ(s.Logout(), -1);
+    std::string last = LastLog();
+    EXPECT_EQ(last.rfind("Fehler|-1|", 0), 0u) << last;
+    for (const auto& r : peer.Requests()) EXPECT_NE(r.requestLine.rfind("POST ", 0), 0u);
+}
+
+}  // namespace
