@@ -417,3 +417,49 @@ TEST(JsonModel, VisitorsSeeTheHeldKind)
 }
 
 } // namespace
+
+namespace {
+
+// Mutated portal replies: every input either parses or fails with one of
+// the reader's own exceptions, and never takes long.
+TEST(JsonReader, MutatedInputsOnlyEverThrowReaderExceptions)
+{
+    const std::string seed =
+        "{\"retcode\": 0, \"message\": \"ok \\u00fc\\n\", \"data\": {\"pools\": [{\"id\": \"17\", \"scenes\": "
+        "[{\"id\": 2, \"name\": \"salsa\"}]}], \"x\": [1.5e3, -2, true, false, null, \"\\\\\\/\"]}}";
+    const char alphabet[] = "{}[],:\"\\-+.0123456789eEtrufalsn u\n\t\x80\xff";
+    unsigned state = 12345;
+    auto next = [&state] {
+        state = state * 1103515245u + 12345u;
+        return (state >> 16) & 0x7FFF;
+    };
+    int parsed = 0, failed = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text = seed;
+        int edits = 1 + next() % 4;
+        for (int e = 0; e < edits && !text.empty(); ++e) {
+            size_t at = next() % text.size();
+            switch (next() % 4) {
+            case 0: text.erase(at, 1 + next() % 3); break;
+            case 1: text.insert(at, 1, alphabet[next() % (sizeof(alphabet) - 1)]); break;
+            case 2: text[at] = alphabet[next() % (sizeof(alphabet) - 1)]; break;
+            case 3: text = text.substr(0, at); break;
+            }
+        }
+        json::Object o;
+        std::istringstream in(text);
+        try {
+            json::Reader::Read(o, in);
+            ++parsed;
+        } catch (const json::Reader::ScanException&) {
+            ++failed;
+        } catch (const json::Reader::ParseException&) {
+            ++failed;
+        }
+    }
+    // Both outcomes occur, so the mutations reach past the scanner.
+    EXPECT_GT(parsed, 100);
+    EXPECT_GT(failed, 1000);
+}
+
+} // namespace
