@@ -79,6 +79,15 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
     if (kind == 0) return;
 
     if (kind == ORVP_BEGIN) {
+        // Blocks nested deeper than any calendar program writes are taken
+        // as lines of the enclosing block, so that a hostile file cannot
+        // exhaust the stack of the recursive writer and destructor.
+        int depth = 0;
+        for (const OrvCalendarComponent* c = document.cursor; c; c = c->parent) ++depth;
+        if (depth >= ORV_MAX_NESTING) {
+            ++document.ignoredBlocks_;
+            return;
+        }
         OrvCalendarComponent* component = OrvCreateComponent(value.c_str());
         if (!component) return;
         if (document.cursor)
@@ -90,6 +99,10 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
         return;
     }
     if (kind == ORVP_END) {
+        if (document.ignoredBlocks_ > 0) {
+            --document.ignoredBlocks_;
+            return;
+        }
         if (document.cursor) document.cursor = document.cursor->parent;
         return;
     }
@@ -146,11 +159,15 @@ void OrvSplitLogicalLines(const std::string& input, const std::function<void(con
 
 void OrvReadCalendarText(OrvCalendar& document, const std::string& text)
 {
-    OrvSplitLogicalLines(text, [&document](const std::string& line) {
+    // Editors of other systems put a byte order mark before the first
+    // line; it would hide the calendar's BEGIN line.
+    const bool bom = text.compare(0, 3, "\xef\xbb\xbf") == 0;
+    OrvSplitLogicalLines(bom ? text.substr(3) : text, [&document](const std::string& line) {
         document.Trace(1, line.c_str());
         OrvParseCalendarLine(document, line);
     });
     document.cursor = nullptr;
+    document.ignoredBlocks_ = 0;
     for (OrvCalendarComponent* component : document.detached_) delete component;
     document.detached_.clear();
 }

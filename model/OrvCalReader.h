@@ -16,6 +16,9 @@ class OrvCalendarComponent;
 // Physical lines are read in pieces of at most this many bytes minus one;
 // a longer line arrives as several pieces.
 constexpr int ORV_LINE_BUFFER = 2000;
+// BEGIN lines below this many open blocks open nothing; their END lines
+// are swallowed.
+constexpr int ORV_MAX_NESTING = 64;
 
 // A new empty component for a BEGIN value, or null. Leading blanks are
 // skipped and the first component name that begins with the rest wins.

@@ -22,7 +22,7 @@ OrvPerson OrvAddress::Person() const
     return person;
 }
 
-OrvAddress* OrvAddressList::Find(const std::string& name) const
+OrvAddress* OrvAddressList::FindByName(const std::string& name) const
 {
     for (OrvElement* e = First(); e; e = e->Next()) {
         OrvAddress* address = static_cast<OrvAddress*>(e);
@@ -214,6 +214,9 @@ void OrvCalendar::RebuildOccurrences()
     for (OrvCalendarComponent* event : events)
         event->rrule.Expand(event->dtStart, event->dtEnd, event->exDates, noReplacements, horizon,
                             [this, event](const ZafUTimeData& start, const ZafUTimeData& end) {
+                                // A file of many rules reaching far back must
+                                // not eat the memory of the machine.
+                                if (occurrences.Count() >= ORV_MAX_OCCURRENCES) return;
                                 AddOccurrence(new OrvEventDate(start, end, event));
                             });
 }
@@ -271,11 +274,12 @@ int OrvCalendar::PublishAll(OrvEventUploader& uploader)
             if (!event->IsA(ORV_VEVENT)) continue;
             // Known portal ids of the location and the first organizer go
             // into the text that is sent.
-            if (event->locationRecord.id == 0)
-                if (const OrvAddress* address = addresses.Find(OrvToSingleByte(event->locationRecord.name)))
+            if (event->locationRecord.id == 0 && !event->locationRecord.name.empty())
+                if (const OrvAddress* address = addresses.FindByName(OrvToSingleByte(event->locationRecord.name)))
                     event->locationRecord.id = static_cast<uint32_t>(address->portalId);
-            if (!event->organizers.empty() && event->organizers.front().id == 0)
-                if (const OrvAddress* address = addresses.Find(OrvToSingleByte(event->organizers.front().name)))
+            if (!event->organizers.empty() && event->organizers.front().id == 0 &&
+                !event->organizers.front().name.empty())
+                if (const OrvAddress* address = addresses.FindByName(OrvToSingleByte(event->organizers.front().name)))
                     event->organizers.front().id = static_cast<uint32_t>(address->portalId);
             event->publish.state = ORV_PUBLISH_PUBLISHED;
             std::string text = OrvComponentText(*event);

@@ -50,8 +50,7 @@ public:
     ~OrvAddressList() override { Destroy(); }
     OrvAddress* Item(int index) const { return static_cast<OrvAddress*>(Get(index)); }
     // First entry whose key or NAME equals the name exactly, or null.
-    OrvAddress* Find(const std::string& name) const;
-    using OrvList::Find;
+    OrvAddress* FindByName(const std::string& name) const;
 };
 
 // One occurrence of an event.
@@ -173,7 +172,12 @@ private:
     // Blocks that BEGIN opened but the document could not keep: they take
     // their lines while open and are deleted after reading.
     std::vector<OrvCalendarComponent*> detached_;
+    // BEGIN lines ignored for their depth whose END is still to come.
+    int ignoredBlocks_ = 0;
 };
+
+// Upper bound of the occurrence list; occurrences beyond it are left out.
+constexpr int ORV_MAX_OCCURRENCES = 1000000;
 
 // Same day two years from today, 12:00:00 (the configuration's default).
 ZafUTimeData OrvDefaultHorizon();
