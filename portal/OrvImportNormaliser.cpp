@@ -47,7 +47,7 @@ void NormaliseLocation(OrvCalendar& document, OrvCalendarComponent& event, OrvAd
     OrvLocationAnalysis analysis(event.location);
     if (analysis.NAME.empty()) return;
     std::string name = OrvToSingleByte(analysis.NAME);
-    if (OrvAddress* known = document.addresses.Find(name)) {
+    if (OrvAddress* known = document.addresses.FindByName(name)) {
         if (HasPortalId(known)) FillPerson(location, *known);
         return;
     }
@@ -73,7 +73,7 @@ void NormaliseOrganizer(OrvCalendar& document, OrvCalendarComponent& event, cons
     if (OrvResolveImportPerson(document, event, 2, portal)) return;
     if (!event.organizer.empty()) {
         std::string name = OrvToSingleByte(event.organizer);
-        if (OrvAddress* known = document.addresses.Find(name)) {
+        if (OrvAddress* known = document.addresses.FindByName(name)) {
             if (HasPortalId(known)) event.organizers.push_back(known->Person());
             return;
         }
@@ -122,7 +122,7 @@ bool OrvResolveImportPerson(OrvCalendar& document, OrvCalendarComponent& event, 
         FillPerson(*person, answer);
         return true;
     }
-    if (OrvAddress* known = document.addresses.Find(name)) {
+    if (OrvAddress* known = document.addresses.FindByName(name)) {
         FillPerson(*person, *known);
         return true;
     }

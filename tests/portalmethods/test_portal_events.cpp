@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <sstream>
 
@@ -499,4 +500,50 @@ TEST_F(PortalEvents, UploaderWithoutLoginHookLogsInOnce)
     int id = 5;
     EXPECT_EQ(uploader.UploadEvent("VEVENT", EventText("pm-u@test", "Hochgeladen"), id), 0);
     EXPECT_GT(id, 0);
+}
+
+// Every method writes its own command row and, when a reply arrived, an
+// answer row.
+TEST_F(PortalEvents, CommandRowsOfEveryMethod)
+{
+    int id = Upload("pm-c@test", "Befehle");
+    ASSERT_GT(id, 0);
+    std::string local = client_->Dir() + "/bild.jpg";
+    WriteFile(local, "JPEG");
+    const std::string ids = std::to_string(id);
+    OrvWebServiceJoomla& s = client_->Service();
+    struct {
+        std::function<int()> call;
+        std::string command;
+    } rows[] = {
+        {[&] { int e = 0; return s.UploadEvent("VEVENT", EventText("pm-c@test", "Befehle"), e); },
+         "UploadEvent( 'VEVENT' )"},
+        {[&] { std::ostringstream o; return s.GetCalendar(nullptr, o); }, "GetCalendar( )"},
+        {[&] { return s.EventSetFile("bild.jpg", id, local.c_str()); }, "EventSetFile( 'bild.jpg' )"},
+        {[&] { std::string p; return s.EventGetFile(id, "bild.jpg", p); }, "EventGetFile( '" + ids + "' )"},
+        {[&] { return s.EventDelFile(id, "bild.jpg"); }, "EventDelFile( '" + ids + "' )"},
+        {[&] { return s.FacebookSetEvent(id, 3); }, "FacebookSetEvent( '" + ids + "', '3' )"},
+        {[&] { return s.EventSetValue(id, 2, "1"); }, "EventSetValue( '" + ids + "', '2' )"},
+        {[&] { int l = 1; return s.EventSetHighlight(id, 4, l); }, "EventSetHighlight( '" + ids + "', '4' )"},
+        {[&] { return s.EventSetUser(id, 1); }, "EventSetUser()"},
+        {[&] { return s.DeleteEvent(id); }, "DeleteEvent( )"},
+        {[&] { int p = 0; return s.PersonSave("", "{}", p); }, "PersonSave( )"},
+        {[&] { json::Object p; return s.PersonRead(1, nullptr, p); }, "PersonRead( )"},
+        {[&] { json::Array t; return s.PersonGetCategories(1, t); }, "PersonGetCategories( '1')"},
+        {[&] { json::Array t; return s.PersonGetList(3, "fullname", "", "ASC", t); },
+         "PersonGetList( '3', '', 'fullname', '', 'ASC')"},
+        {[&] { return s.PersonSetFile("logo.jpg", 1, local.c_str()); }, "PersonSetFile( 'logo.jpg' )"},
+        {[&] { std::string p; return s.PersonGetFile(1, "logo", p); }, "PersonGetFile( '1' )"},
+        {[&] { return s.PersonDelFile(1, "logo.jpg"); }, "PersonDelFile( '1' )"},
+    };
+    for (const auto& row : rows) {
+        size_t before = client_->Log().size();
+        row.call();
+        auto log = client_->LogFrom(before);
+        ASSERT_FALSE(log.empty()) << row.command;
+        EXPECT_EQ(log[0].task, "Befehl");
+        EXPECT_EQ(log[0].message, row.command);
+        EXPECT_EQ(log[0].retcode, 0);
+        EXPECT_EQ(CountTask(log, "Antwort"), 1) << row.command;
+    }
 }
