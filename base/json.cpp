@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <unordered_set>
 
 namespace json {
 
@@ -444,6 +445,10 @@ void Reader::Parse(Object& object, TokenStream& tokenStream)
     }
     DepthGuard depth(tokenStream.m_nDepth);
     MatchExpectedToken(Token::TOKEN_OBJECT_BEGIN, tokenStream);
+    // Names seen so far, so that a reply with many members is not checked
+    // member by member (quadratic in its size).
+    std::unordered_set<std::string> names;
+    for (const Object::Member& member : object) names.insert(member.name);
     bool bContinue = !tokenStream.EOS() && tokenStream.Peek().nType != Token::TOKEN_OBJECT_END;
     while (bContinue) {
         const Token* pNameToken = tokenStream.EOS() ? nullptr : &tokenStream.Peek();
@@ -451,12 +456,12 @@ void Reader::Parse(Object& object, TokenStream& tokenStream)
         MatchExpectedToken(Token::TOKEN_MEMBER_ASSIGN, tokenStream);
         UnknownElement value;
         Parse(value, tokenStream);
-        if (object.Find(sName) != object.End())
+        if (!names.insert(sName).second)
             throw ParseException("Duplicate object member token: " + sName, pNameToken->locBegin,
                                  pNameToken->locEnd);
-        // Insert a null member and move the parsed value in: no deep copy.
-        Object::iterator it = object.Insert(Object::Member(sName));
-        it->element.Swap(value);
+        // Append a null member and move the parsed value in: no deep copy.
+        object.m_Members.emplace_back(sName);
+        object.m_Members.back().element.Swap(value);
         bContinue = !tokenStream.EOS() && tokenStream.Peek().nType == Token::TOKEN_NEXT_ELEMENT;
         if (bContinue) MatchExpectedToken(Token::TOKEN_NEXT_ELEMENT, tokenStream);
     }

@@ -204,6 +204,8 @@ public:
     const UnknownElement& operator[](const std::string& name) const;
 
 private:
+    // The reader appends members whose names it has checked itself.
+    friend class Reader;
     Members m_Members;
 };
 

@@ -281,6 +281,34 @@ TEST(JsonReader, DeepNestingIsRefusedNotCrashing)
     }
 }
 
+TEST(JsonReader, ManyMembersAndTheirDuplicate)
+{
+    std::string doc = "{";
+    for (int i = 0; i < 20000; ++i) doc += "\"m" + std::to_string(i) + "\": " + std::to_string(i) + ",";
+    std::string dup = doc + "\"m123\": 0}";
+    doc += "\"last\": true}";
+    json::Object o = Parse(doc);
+    EXPECT_EQ(o.Size(), 20001u);
+    EXPECT_DOUBLE_EQ(o["m19999"].CastTo<json::Number>().Value(), 19999.0);
+    json::Object d;
+    std::istringstream in(dup);
+    try {
+        json::Reader::Read(d, in);
+        FAIL();
+    } catch (const json::Reader::ParseException& e) {
+        EXPECT_STREQ(e.what(), "Duplicate object member token: m123");
+    }
+    EXPECT_EQ(d.Size(), 20000u);
+
+    // A name already in the object before reading is a duplicate, too.
+    json::Object pre;
+    pre["id"] = json::Number(1.0);
+    std::istringstream in2("{\"a\": 1, \"id\": 2}");
+    EXPECT_THROW(json::Reader::Read(pre, in2), json::Reader::ParseException);
+    EXPECT_DOUBLE_EQ(pre["id"].CastTo<json::Number>().Value(), 1.0);
+    EXPECT_EQ(pre.Size(), 2u);
+}
+
 // --- the model ---
 
 TEST(JsonModel, KindConversionReplacesTheValue)
