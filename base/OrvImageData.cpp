@@ -80,7 +80,10 @@ int BitDepthOf(QImage::Format format)
     case QImage::Format_RGB32:
     case QImage::Format_RGB888:
     case QImage::Format_BGR888: return 24;   // the fourth byte carries nothing
-    default: return QImage::toPixelFormat(format).bitsPerPixel();
+    default:
+        // A broken header can yield a format value outside Qt's table.
+        if (format <= QImage::Format_Invalid || format >= QImage::NImageFormats) return 0;
+        return QImage::toPixelFormat(format).bitsPerPixel();
     }
 }
 

@@ -76,6 +76,13 @@ std::string Write(const TempDir& dir, const std::string& name, const QImage& img
     return path;
 }
 
+// The bytes of a literal, embedded NULs included.
+template <size_t N>
+std::string Bytes(const char (&literal)[N])
+{
+    return std::string(literal, N - 1);
+}
+
 QImage ReadBack(const std::string& path)
 {
     return QImage(QString::fromStdString(path));
@@ -210,8 +217,9 @@ TEST(ImageLoad, CorruptAndMissingFilesFailOnceAndAreNotRetried)
         {"text.png", "this is not a picture"},
         {"cut.png", png.substr(0, 40)},
         {"header-only.jpg", jpegBytes.substr(0, 20)},
-        {"random.bmp", std::string("BM\xff\xff\xff\x7f\0\0\0\0\x36\0\0\0\x28\0\0\0\xff\xff\xff\x7f\xff\xff\xff\x7f", 30)},
-        {"huge.bmp", std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\xa0\x86\x01\0\xa0\x86\x01\0\x01\0\x18\0", 30)},
+        {"absurd.bmp", Bytes("BM\xff\xff\xff\x7f\0\0\0\0\x36\0\0\0\x28\0\0\0\xff\xff\xff\x7f\xff\xff\xff\x7f")},
+        // 100000 x 100000 pixels announced, no pixels behind it.
+        {"huge.bmp", Bytes("BM\x36\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\xa0\x86\x01\0\xa0\x86\x01\0\x01\0\x18\0")},
     };
     for (const auto& c : cases) {
         dir.WriteBytes(c.name, c.bytes);
