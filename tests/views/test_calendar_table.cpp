@@ -7,6 +7,7 @@
 #include "platform/qt/OrvQtEvent.h"
 #include "views/OrvCalendarTable.h"
 #include "views/OrvCalendarWindow.h"
+#include "views/OrvCategoryFilter.h"
 
 namespace {
 
@@ -237,6 +238,53 @@ TEST_F(CalendarTable, HiddenFirstCategoryHidesTheEntryAndRebuildFollowsTheFilter
     OrvCalendarConfig::Get()->GetCategoryRow(301)->shown = 1;
     table->CellOf(Noon(2013, 3, 13))->Event(OrvEvent(ORV_CMD_REBUILD));
     EXPECT_EQ(Captions(Noon(2013, 3, 13)), (std::vector<std::string>{"20:00 Party", "21:00 Lesson"}));
+}
+
+TEST_F(CalendarTable, CategoryGroupButtonsFilterTheTable)
+{
+    doc.Add(ZafUTimeData(2013, 3, 13, 20, 0, 0), "Party", {301});
+    doc.Add(ZafUTimeData(2013, 3, 13, 21, 0, 0), "Lesson", {101});
+    table->Event(OrvEvent(ORV_CMD_REBUILD));
+    // Like the main window: a changed filter is broadcast as a rebuild.
+    window.onEvent = [](const OrvEvent& event) {
+        if (event.type == ORV_CMD_CATEGORIES_CHANGED) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
+    };
+    auto* filter = new OrvCategoryFilter(&window);
+    filter->setGeometry(0, 0, 200, 400);
+    OrvEventCategoryList* categories = OrvCalendarConfig::Get()->GetEventCategoryList();
+    int offered = 0;
+    for (int i = 0; i < categories->Count(); ++i) {
+        OrvEventCategoryElement* c = categories->Item(i);
+        QToolButton* button = filter->Button(c->id);
+        if (c->id == 1) {
+            EXPECT_EQ(button, nullptr) << "category 1 is not offered";
+            continue;
+        }
+        ++offered;
+        ASSERT_NE(button, nullptr) << c->id;
+        EXPECT_EQ(button->text(), QString::fromLatin1(OrvCalendarConfig::CategoryName(c->id)));
+        EXPECT_EQ(button->isChecked(), c->flag != 0);
+    }
+    EXPECT_EQ(filter->ButtonCount(), offered);
+
+    struct Case {
+        int category;
+        std::vector<std::string> captions;
+    } cases[] = {
+        {301, {"21:00 Lesson"}},
+        {101, {}},
+        {301, {"20:00 Party"}},
+        {101, {"20:00 Party", "21:00 Lesson"}},
+    };
+    for (const Case& c : cases) {
+        QTest::mouseClick(filter->Button(c.category), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(OrvCalendarConfig::Get()->GetCategoryRow(c.category)->shown,
+                  filter->Button(c.category)->isChecked() ? 1 : 0);
+        EXPECT_EQ(Captions(Noon(2013, 3, 13)), c.captions) << "after toggling " << c.category;
+    }
+    EXPECT_EQ(window.Of(ORV_CMD_CATEGORIES_CHANGED).size(), 4u);
+    delete filter;
 }
 
 TEST_F(CalendarTable, PublishStateAndHighlightImages)
