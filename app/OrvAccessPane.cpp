@@ -2,6 +2,7 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -15,15 +16,16 @@
 #include "views/OrvViewSupport.h"
 
 namespace {
-QToolButton* MakeItemButton(const QString& caption, QWidget* parent)
+QPushButton* MakeItemButton(const QString& caption, QWidget* parent)
 {
-    auto* button = new QToolButton(parent);
+    auto* button = new QPushButton(parent);
     button->setText(caption);
     button->setCheckable(true);
-    button->setAutoRaise(true);
-    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setFlat(true);
     button->setFixedSize(ORV_ACCESS_ITEM_WIDTH, ORV_ACCESS_ITEM_HEIGHT);
-    button->setStyleSheet(QStringLiteral("QToolButton { text-align: left; padding-left: 18px; }"));
+    button->setStyleSheet(QStringLiteral("QPushButton { text-align: left; padding-left: 22px; border: none; }"
+                                         "QPushButton:checked { background: #dfeaf4; }"
+                                         "QPushButton:hover { background: #eef3f8; }"));
     return button;
 }
 }  // namespace
@@ -153,13 +155,13 @@ OrvAccessGroup_Calendars::~OrvAccessGroup_Calendars() = default;
 void OrvAccessGroup_Calendars::BuildItems()
 {
     QObject* target = sources_ ? sources_->mainWindow : nullptr;
-    QToolButton* mine = MakeItemButton(OrvQString(OrvText(234)), this);
+    QPushButton* mine = MakeItemButton(OrvQString(OrvText(234)), this);
     OrvConnectCommand(mine, target, OrvEvent(ORV_CMD_DOWNLOAD_ALL));
     AddItem(mine);
     queries_.clear();
     if (sources_ && sources_->fetchQueries) queries_ = sources_->fetchQueries();
     for (const OrvMenuListEntry& query : queries_) {
-        QToolButton* button = MakeItemButton(query.caption, this);
+        QPushButton* button = MakeItemButton(query.caption, this);
         OrvConnectCommand(button, target, OrvEvent(ORV_CMD_DOWNLOAD_QUERY, query.value, query.data));
         AddItem(button);
     }

@@ -325,7 +325,9 @@ void OrvMainWindow::ToggleBottomArea()
     bottom->show();
     topArea_->show();
     frame_->layout()->addWidget(mainSplitter_);
-    const int total = qMax(frame_->height(), 200);
+    // The splitter scales sizes that do not add up to its room; give it
+    // exactly its room so that the remembered height comes back unchanged.
+    const int total = qMax(frame_->height() - mainSplitter_->handleWidth(), 200);
     const int lower = bottom->rememberedHeight > 0 ? bottom->rememberedHeight : total / 4;
     mainSplitter_->setSizes({qMax(total - lower, 1), lower});
 }

@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 #include <sqlite3.h>
 
+#include "platform/qt/OrvQtText.h"
 #include "portal/OrvWebService.h"
 
 namespace {
@@ -12,7 +13,10 @@ QString ColumnText(sqlite3_stmt* statement, int column)
     if (column < 0) return QString();
     const unsigned char* text = sqlite3_column_text(statement, column);
     if (!text) return QString();
-    QString value = QString::fromUtf8(reinterpret_cast<const char*>(text));
+    const char* bytes = reinterpret_cast<const char*>(text);
+    QString value = QString::fromUtf8(bytes);
+    // Rows may also hold window code page text (user names in commands).
+    if (value.contains(QChar::ReplacementCharacter)) value = OrvQString(bytes);
     // Every stored message ends with CR LF; the table shows one line.
     while (value.endsWith(QLatin1Char('\n')) || value.endsWith(QLatin1Char('\r'))) value.chop(1);
     return value;
