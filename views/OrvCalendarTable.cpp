@@ -489,6 +489,15 @@ int OrvCalendarTable::SendCommand(const OrvEvent& event)
     return OrvSendEvent(target, event);
 }
 
+int OrvCalendarTable::Broadcast(const OrvEvent& event)
+{
+    // The main window passes a selection notice on to every window; only
+    // without one does the table reach the windows itself.
+    if (int handled = SendCommand(event)) return handled;
+    OrvBroadcastEvent(event);
+    return event.type;
+}
+
 void OrvCalendarTable::SetViewMode(int mode)
 {
     Event(OrvEvent(ORV_CMD_VIEW_MODE, mode));
@@ -644,12 +653,12 @@ void OrvCalendarTable::SelectEntry(OrvCalendarTableEvent* entry)
     if (OrvCalendarTableEvent* previous = selectedEntry_) {
         selectedEntry_ = nullptr;
         previous->SetSelected(false);
-        OrvBroadcastEvent(OrvEvent(ORV_CMD_ENTRY_SELECTED, 2, previous->EventDate()));
+        Broadcast(OrvEvent(ORV_CMD_ENTRY_SELECTED, 2, previous->EventDate()));
     }
     if (entry) {
         selectedEntry_ = entry;
         entry->SetSelected(true);
-        OrvBroadcastEvent(OrvEvent(ORV_CMD_ENTRY_SELECTED, 1, entry->EventDate()));
+        Broadcast(OrvEvent(ORV_CMD_ENTRY_SELECTED, 1, entry->EventDate()));
     }
 }
 
@@ -658,7 +667,7 @@ void OrvCalendarTable::EntryGone(OrvCalendarTableEvent* entry)
     if (selectedEntry_ != entry) return;
     selectedEntry_ = nullptr;
     // The event date may already be gone with the document's rebuild.
-    OrvBroadcastEvent(OrvEvent(ORV_CMD_ENTRY_SELECTED, 2, nullptr));
+    Broadcast(OrvEvent(ORV_CMD_ENTRY_SELECTED, 2, nullptr));
 }
 
 void OrvCalendarTable::FillContextMenu(QMenu* menu, OrvCalendarTableDay* cell, OrvCalendarTableEvent* entry)

@@ -28,7 +28,8 @@ constexpr int ORV_CMD_NEW_EVENT = 10107;       // data: OrvNewEventRequest*, val
 constexpr int ORV_CMD_EDIT_EVENT = 10108;      // data: OrvEventDate*
 constexpr int ORV_CMD_DELETE_EVENT = 10109;    // data: OrvEventDate*
 constexpr int ORV_CMD_HIGHLIGHT = 10118;       // data: OrvEventDate*
-constexpr int ORV_CMD_ENTRY_SELECTED = 10119;  // value 1 selected, 2 lost; data: OrvEventDate* (null when gone)
+constexpr int ORV_CMD_ENTRY_SELECTED = 10119;  // value 1 selected, 2 lost; data: OrvEventDate* (null when gone);
+                                               // to the command target, which broadcasts it
 constexpr int ORV_CMD_SET_DATE = 10120;        // value: time value in seconds, read as UTC
 constexpr int ORV_CMD_FORWARD = 10121;
 constexpr int ORV_CMD_BACK = 10122;
@@ -247,6 +248,9 @@ public:
     // given window, or else the nearest ancestor that takes events.
     void SetCommandTarget(QObject* target) { target_ = target; }
     int SendCommand(const OrvEvent& event);
+    // 10119 goes to the command target, which passes it on to all windows;
+    // without a target that takes it the table broadcasts it itself.
+    int Broadcast(const OrvEvent& event);
 
     int ViewMode() const { return mode_; }
     // Same as command 10124.

@@ -8,6 +8,7 @@
 #include "app/OrvLanguageLib.h"
 #include "platform/qt/OrvQtEvent.h"
 #include "platform/qt/OrvQtText.h"
+#include "views/OrvCalendarTable.h"
 #include "views/OrvViewSupport.h"
 
 OrvCategoryFilter::OrvCategoryFilter(QWidget* parent, OrvCalendarConfig* config) : QWidget(parent), config_(config)
@@ -74,5 +75,5 @@ void OrvCategoryFilter::Toggled(int categoryID, bool shown)
     // The closing row stands for unknown ids and must keep its mark.
     if (row && row->id != 0) row->shown = shown ? 1 : 0;
     QObject* target = target_ ? target_.data() : OrvEventParent(this);
-    OrvSendEvent(target, OrvEvent(ORV_CMD_CATEGORIES_CHANGED));
+    OrvSendEvent(target, OrvEvent(ORV_CMD_CATEGORY_FILTER));
 }

@@ -10,7 +10,7 @@
 class OrvCalendarConfig;
 class QToolButton;
 
-constexpr int ORV_CMD_CATEGORIES_CHANGED = 10126;
+// Toggling a button sends 10126 (ORV_CMD_CATEGORY_FILTER, OrvCalendarTable.h).
 
 class OrvCategoryFilter : public QWidget {
     Q_OBJECT

@@ -247,7 +247,7 @@ TEST_F(CalendarTable, CategoryGroupButtonsFilterTheTable)
     table->Event(OrvEvent(ORV_CMD_REBUILD));
     // Like the main window: a changed filter is broadcast as a rebuild.
     window.onEvent = [](const OrvEvent& event) {
-        if (event.type == ORV_CMD_CATEGORIES_CHANGED) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
+        if (event.type == ORV_CMD_CATEGORY_FILTER) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
     };
     auto* filter = new OrvCategoryFilter(&window);
     filter->setGeometry(0, 0, 200, 400);
@@ -283,7 +283,7 @@ TEST_F(CalendarTable, CategoryGroupButtonsFilterTheTable)
                   filter->Button(c.category)->isChecked() ? 1 : 0);
         EXPECT_EQ(Captions(Noon(2013, 3, 13)), c.captions) << "after toggling " << c.category;
     }
-    EXPECT_EQ(window.Of(ORV_CMD_CATEGORIES_CHANGED).size(), 4u);
+    EXPECT_EQ(window.Of(ORV_CMD_CATEGORY_FILTER).size(), 4u);
     delete filter;
 }
 
@@ -420,6 +420,26 @@ TEST_F(CalendarTable, EntrySelectionIsBroadcastAndRestoresItsColour)
         EXPECT_EQ(seen[i].value, expected[i].value) << i;
         EXPECT_EQ(seen[i].data, expected[i].date) << i;
     }
+}
+
+TEST_F(CalendarTable, WithoutATargetTheSelectionReachesEveryWindow)
+{
+    OrvEventDate* date13 = doc.Add(ZafUTimeData(2013, 3, 13, 10, 0, 0), "One", {101});
+    OrvCalendarTable alone;
+    alone.BindDate(&date);
+    alone.SetCalendar(&doc.document);
+    alone.resize(708, 656);
+    alone.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&alone));
+    CommandRecorder elsewhere;   // another top-level window
+    elsewhere.show();
+    Click(alone.CellOf(Noon(2013, 3, 13))->Entries().at(0));
+    std::vector<CommandRecorder::Record> seen = elsewhere.Of(ORV_CMD_ENTRY_SELECTED);
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0].value, 1);
+    EXPECT_EQ(seen[0].data, date13);
+    // The window holding the other table heard it through the broadcast.
+    EXPECT_EQ(window.Of(ORV_CMD_ENTRY_SELECTED).size(), 1u);
 }
 
 TEST_F(CalendarTable, DoubleClicksCreateAndEditEvents)
