@@ -247,6 +247,27 @@ TEST_F(DatabaseTest, SeekCountsRowsFromOne)
     Release(s);
 }
 
+TEST_F(DatabaseTest, StepErrorsAreFailuresNotRows)
+{
+    // abs() of the smallest integer fails while the row is computed.
+    OrvDatabaseStatement* s = Prepared("SELECT abs(-9223372036854775807 - 1)");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(s->Seek(1), -1);
+    EXPECT_EQ(s->Seek(0), 0);
+    EXPECT_EQ(s->Step(), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1: integer overflow\n1: integer overflow\n");
+    Release(s);
+
+    int rows = -1;
+    s = db.CreateStatement();
+    s->SetSQL("SELECT abs(-9223372036854775807 - 1)");
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(s->Prepare(&rows), -1);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "1: integer overflow\n");
+    EXPECT_EQ(rows, -1);
+    Release(s);
+}
+
 TEST_F(DatabaseTest, ColumnValues)
 {
     OrvDatabaseStatement* s = Prepared("SELECT retcode, task, message, '12abc', 'x', -7 FROM WEBSERVICE WHERE id = 3");
