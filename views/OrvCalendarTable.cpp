@@ -509,6 +509,34 @@ void OrvCalendarTable::SetGridLines(bool gridLines)
     LayoutGrid();
 }
 
+void OrvCalendarTable::SetHeaderHeight(int height)
+{
+    headerHeight_ = std::max(0, height);
+    if (!headerHeight_ && header_) {
+        delete header_;
+        header_ = nullptr;
+    } else if (headerHeight_ && !header_) {
+        header_ = new OrvCalendarTableHeader(this);
+        header_->ShowMode(mode_);
+        header_->show();
+    }
+    LayoutGrid();
+}
+
+void OrvCalendarTable::SetDayNamesHeight(int height)
+{
+    dayNamesHeight_ = std::max(0, height);
+    if (!dayNamesHeight_ && dayNames_) {
+        delete dayNames_;
+        dayNames_ = nullptr;
+    } else if (dayNamesHeight_ && !dayNames_) {
+        dayNames_ = new OrvCalendarTableDayNames(this);
+        dayNames_->Arrange(mode_, CurrentDate());
+        dayNames_->show();
+    }
+    LayoutGrid();
+}
+
 OrvCalendarTableDay* OrvCalendarTable::Cell(int index) const
 {
     return (index >= 0 && index < CellCount()) ? cells_[index] : nullptr;

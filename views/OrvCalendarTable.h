@@ -257,6 +257,10 @@ public:
     void SetViewMode(int mode);
     void SetGridLines(bool gridLines);
     bool GridLines() const { return gridLines_; }
+    // Heights of the header (40) and the weekday row (16); 0 leaves the
+    // strip out.
+    void SetHeaderHeight(int height);
+    void SetDayNamesHeight(int height);
 
     int CellCount() const { return static_cast<int>(cells_.size()); }
     OrvCalendarTableDay* Cell(int index) const;

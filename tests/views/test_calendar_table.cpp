@@ -114,6 +114,24 @@ TEST_F(CalendarTable, CellsTileTheGridBelowHeaderAndDayNames)
     EXPECT_LE(table->Header()->ModeButton(4)->geometry().right(), 708);
 }
 
+TEST_F(CalendarTable, WithoutStripsTheGridTakesTheWholeTable)
+{
+    ChooseMode(ORV_VIEW_WEEK);
+    table->SetHeaderHeight(0);
+    EXPECT_EQ(table->Header(), nullptr);
+    EXPECT_EQ(table->Cell(0)->geometry(), QRect(1, 17, 100, 656 - 16 - 1));
+    table->SetDayNamesHeight(0);
+    EXPECT_EQ(table->DayNames(), nullptr);
+    EXPECT_EQ(table->Cell(0)->geometry(), QRect(1, 1, 100, 655));
+    // Back again, with the current mode pressed.
+    table->SetHeaderHeight(40);
+    table->SetDayNamesHeight(16);
+    ASSERT_NE(table->Header(), nullptr);
+    EXPECT_TRUE(table->Header()->ModeButton(ORV_VIEW_WEEK)->isChecked());
+    EXPECT_EQ(table->DayNames()->Names().size(), 7);
+    EXPECT_EQ(table->Cell(0)->geometry(), QRect(1, 57, 100, 599));
+}
+
 TEST_F(CalendarTable, NavigationButtonsAcrossMonthAndYearEnds)
 {
     struct Case {
