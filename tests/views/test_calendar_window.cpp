@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ViewsTestSupport.h"
+#include "app/OrvLanguageLib.h"
 #include "views/OrvCalendarWindow.h"
 
 namespace {
@@ -175,6 +176,27 @@ TEST_F(CalendarWindow, FixedSizeAndButtonGrid)
     EXPECT_TRUE(images.asked.count("TODAY"));
     EXPECT_TRUE(images.asked.count("ARROW_LEFT"));
     EXPECT_TRUE(images.asked.count("ARROW_RIGHT"));
+}
+
+TEST_F(CalendarWindow, GermanNamesFromTheLanguageLibrary)
+{
+    OrvInstallLanguage(new OrvLanguageLib(std::string(ORV_TEST_BIN_DIR) + "/lang_de.so"));
+    ASSERT_EQ(OrvLanguage()->Bind(), 0);
+    {
+        OrvCalendarWindow german;
+        german.BindDate(&date);
+        OrvCalendarTable table;
+        table.BindDate(&date);
+        // The library's texts are in the window code page; the umlaut must
+        // survive the way into the widgets.
+        EXPECT_EQ(german.MonthText(), QString::fromUtf8("März"));
+        EXPECT_EQ(german.DayNames()->Names(), (QStringList{"Mo", "Di", "Mi", "Do", "Fr", "Sa", "So"}));
+        EXPECT_EQ(table.Header()->TodayButton()->text(), "Heute");
+        EXPECT_EQ(table.Header()->ModeButton(ORV_VIEW_FOURWEEKS)->text(), "4 Wochen");
+        EXPECT_EQ(table.Header()->ModeButton(ORV_VIEW_MONTH)->text(), "Monat");
+    }
+    OrvInstallLanguage(new OrvLanguageLib(std::string(ORV_TEST_BIN_DIR) + "/lang_en.so"));
+    ASSERT_EQ(OrvLanguage()->Bind(), 0);
 }
 
 TEST_F(CalendarWindow, ADestroyedViewIsNoLongerNotified)
