@@ -174,6 +174,13 @@ std::string ContentTypeFor(const std::string& name) {
     return "application/octet-stream";
 }
 
+// The client labels every extension it does not know exactly (upper-case
+// "JPG" too) as octet-stream; the name then tells more.
+std::string StoredContentType(const std::string& sent, const std::string& name) {
+    if (sent.empty() || sent == "application/octet-stream") return ContentTypeFor(name);
+    return sent;
+}
+
 // A stored file name is a bare name: no directory parts, nothing hidden.
 bool CleanFileName(const std::string& raw, std::string& out) {
     std::string n = raw;
@@ -985,7 +992,7 @@ RpcReply PortalService::EventSetFile(Ctx& c) {
     if (!c.req.file.present) return Missing("Datei");
     std::string name;
     if (!CleanFileName(c.req.file.filename, name)) return Fail(kBadRequest, "Ungültiger Dateiname", "filename");
-    std::string type = c.req.file.contentType.empty() ? ContentTypeFor(name) : c.req.file.contentType;
+    std::string type = StoredContentType(c.req.file.contentType, name);
     Stmt st(*db_, "INSERT OR REPLACE INTO event_files VALUES (?, ?, ?, ?)");
     st.bind(1, id).bind(2, name).bind(3, type).bindBlob(4, c.req.file.data).run();
     JsonValue result = JsonValue::Object();
@@ -1068,9 +1075,10 @@ RpcReply PortalService::EventSetHighlight(Ctx& c) {
     ev.bind(1, id);
     ev.step();
     IcsEvent parsed = ReadEventBody(ev.text(0));
-    // Dates are numbered from 1; 0 stands for the first date as well.
-    size_t index = nr <= 1 ? 0 : static_cast<size_t>(nr - 1);
-    std::vector<CalTime> dates = ExpandOccurrences(parsed, Horizon(), index + 1);
+    // Dates are numbered from 1; the client sends 0 for a date it could not
+    // find, which must not land on the first date.
+    size_t index = nr < 1 ? 0 : static_cast<size_t>(nr - 1);
+    std::vector<CalTime> dates = nr < 1 ? std::vector<CalTime>{} : ExpandOccurrences(parsed, Horizon(), index + 1);
     if (index >= dates.size())
         return Fail(kNotFound, "Die Veranstaltung hat keinen Termin " + std::to_string(nr), "eventnr");
     std::string start = dates[index].format();
@@ -1294,7 +1302,7 @@ RpcReply PortalService::PersonSetFile(Ctx& c) {
     if (!c.req.file.present) return Missing("Datei");
     std::string name;
     if (!CleanFileName(c.req.file.filename, name)) return Fail(kBadRequest, "Ungültiger Dateiname", "filename");
-    std::string type = c.req.file.contentType.empty() ? ContentTypeFor(name) : c.req.file.contentType;
+    std::string type = StoredContentType(c.req.file.contentType, name);
     Stmt st(*db_, "INSERT OR REPLACE INTO person_files VALUES (?, ?, ?, ?)");
     st.bind(1, id).bind(2, name).bind(3, type).bindBlob(4, c.req.file.data).run();
     JsonValue result = JsonValue::Object();

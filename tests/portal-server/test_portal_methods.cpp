@@ -426,7 +426,9 @@ TEST_F(PortalTest, EventFilesUpAndDown) {
     } files[] = {{"image1.png", binary, "image/png", "image/png"},
                  {"programm.pdf", "%PDF-1.4", "application/pdf", "application/pdf"},
                  {"notes.txt", "line1\r\nline2", "text/plain", "text/plain"},
-                 {"C:\\Bilder\\logo.jpg", "JPEG", "image/jpeg", "image/jpeg"}};
+                 {"C:\\Bilder\\logo.jpg", "JPEG", "image/jpeg", "image/jpeg"},
+                 {"FOTO.JPG", "JPG", "application/octet-stream", "image/jpeg"},  // the client's label for upper case
+                 {"daten.bin", "BIN", "application/octet-stream", "application/octet-stream"}};
     for (const auto& f : files) {
         Reply up = Upload("rpc_accept=json&rpc_method=V001_Event_SetFile&eventid=" + ids, f.name, f.data, cookie, f.partType);
         ASSERT_EQ(up.retcode, 0) << f.name << up.body;
@@ -438,7 +440,9 @@ TEST_F(PortalTest, EventFilesUpAndDown) {
     } down[] = {{"image1.png", binary, "image/png"},
                 {"programm.pdf", "%PDF-1.4", "application/pdf"},
                 {"notes.txt", "line1\r\nline2", "text/plain"},
-                {"logo.jpg", "JPEG", "image/jpeg"}};  // the directory part is not kept
+                {"logo.jpg", "JPEG", "image/jpeg"},  // the directory part is not kept
+                {"FOTO.JPG", "JPG", "image/jpeg"},
+                {"daten.bin", "BIN", "application/octet-stream"}};
     for (const auto& d : down) {
         Reply r = Body("rpc_method=V001_Event_GetFile&rpc_accept=file&eventid=" + ids + "&filename=" + d.name, cookie);
         EXPECT_EQ(r.disposition, std::string("attachment; filename=\"") + d.name + "\"");
@@ -486,7 +490,7 @@ TEST_F(PortalTest, HighlightFollowsEventNumber) {
     struct C {
         int nr, level, code;
         const char* date;
-    } steps[] = {{2, 1, 0, "20260112T200000"}, {3, 2, 0, "20260119T200000"}, {4, 1, -4, ""}, {1, -1, -1, ""},
+    } steps[] = {{2, 1, 0, "20260112T200000"}, {3, 2, 0, "20260119T200000"}, {4, 1, -4, ""}, {0, 1, -4, ""}, {-3, 1, -4, ""}, {1, -1, -1, ""},
                  {1, 10, -1, ""}};
     for (const auto& s : steps) {
         Reply r = Body(base + "&eventnr=" + std::to_string(s.nr) + "&level=" + std::to_string(s.level), cookie);
@@ -709,7 +713,8 @@ TEST_F(PersonTest, ReadByFullNameInEitherEncoding) {
 TEST_F(PersonTest, UpdateKeepsMembersNotSent) {
     int id = Save(PersonRecord("0", "\"location\"", "Club", ",\"street\":\"Weg 1\",\"zip\":\"1\",\"city\":\"C\""));
     EXPECT_EQ(Save(PersonRecord(std::to_string(id), "\"location\",\"guest\"", "Club Neu", ",\"zip\":\"2\"")), id);
-    const auto& p = Read("&persid=" + std::to_string(id)).result().get("person");
+    Reply read = Read("&persid=" + std::to_string(id));
+    const auto& p = read.result().get("person");
     EXPECT_EQ(p.get("fullname").str(), "Club Neu");
     EXPECT_EQ(p.get("zip").str(), "2");
     EXPECT_EQ(p.get("street").str(), "Weg 1");

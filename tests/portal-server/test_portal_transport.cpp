@@ -10,6 +10,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -71,9 +72,12 @@ public:
     int Start(const std::vector<std::string>& args, const std::string& logPath) {
         int out[2];
         if (pipe(out) != 0) return -1;
+        killed_ = false;
         pid_ = fork();
         if (pid_ < 0) return -1;
         if (pid_ == 0) {
+            // Should the test program die without its TearDown, the server goes with it.
+            prctl(PR_SET_PDEATHSIG, SIGKILL);
             dup2(out[1], STDOUT_FILENO);
             int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
             if (log >= 0) dup2(log, STDERR_FILENO);
@@ -141,6 +145,7 @@ public:
     }
 
     bool killed() const { return killed_; }
+    bool running() const { return pid_ > 0; }
     int port() const { return port_; }
     const std::string& firstLine() const { return firstLine_; }
 
@@ -321,7 +326,13 @@ protected:
         db_ = dir_ + "/portal.db";
     }
     void TearDown() override {
-        server_.Stop();
+        // A clean exit on SIGTERM: sanitizer reports and crashes of the
+        // server show up here rather than vanishing with its log.
+        if (server_.running()) {
+            int status = server_.Stop();
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0 && !server_.killed())
+                << "orvportal ended badly (status " << status << "):\n" << ReadFile(dir_ + "/orvportal.log");
+        }
         std::error_code ec;
         std::filesystem::remove_all(dir_, ec);
     }
@@ -335,7 +346,8 @@ protected:
         ASSERT_GT(port_, 0) << "first line: '" << server_.firstLine() << "'\n" << ReadFile(dir_ + "/orvportal.log");
     }
     void Restart(std::vector<std::string> extra = {}) {
-        server_.Stop();
+        int status = server_.Stop();
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << ReadFile(dir_ + "/orvportal.log");
         Start(std::move(extra));
     }
 
@@ -873,6 +885,10 @@ TEST_F(TransportTest, CalendarForEveryQueryType) {
         {"selection", &anon, "&type=selection&scenes=tango", {"Tango Milonga"}, {"Salsa Night", "Annas Kurs"}},
         {"selection by category and city", &anon, "&type=selection&categories=lesson&city=Berlin", {"Salsa Grundkurs"},
          {"Salsa Night", "Tango Milonga"}},
+        // the client sends query values as they stand: a raw Windows-1252 byte
+        {"raw single-byte city", &anon, "&type=selection&city=M\xFCnchen", {"Tango Milonga", "Swing Social"},
+         {"Salsa Night"}},
+        {"UTF-8 city", &anon, "&type=selection&city=M%C3%BCnchen", {"Tango Milonga"}, {"Salsa Night"}},
     };
     cases[0].fields = "";
     for (auto& c : cases) {
