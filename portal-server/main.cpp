@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -118,6 +119,10 @@ int main(int argc, char** argv) {
     std::signal(SIGPIPE, SIG_IGN);
 
     try {
+        // "--db run/portal.db" on a fresh checkout: the folder is made here.
+        std::filesystem::path parent = std::filesystem::path(db).parent_path();
+        std::error_code ec;
+        if (!parent.empty() && !std::filesystem::exists(parent, ec)) std::filesystem::create_directories(parent, ec);
         orvportal::PortalService service(db);
         service.SetBlockNewUsers(blockNew);
         if (seed) service.SeedDemo();

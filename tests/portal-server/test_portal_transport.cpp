@@ -426,6 +426,13 @@ TEST_F(TransportTest, BadCommandLinesEndWithUsageError) {
     EXPECT_FALSE(std::filesystem::exists(db_)) << "a refused start must not create the database";
 }
 
+TEST_F(TransportTest, MissingDatabaseFolderIsCreated) {
+    db_ = dir_ + "/run/data/portal.db";
+    Start();
+    EXPECT_TRUE(std::filesystem::exists(db_));
+    EXPECT_EQ(LoggedIn().Query("rpc_accept=json&rpc_method=V001_User_List").retcode(), "0");
+}
+
 TEST_F(TransportTest, UnreadableDatabaseIsReported) {
     std::filesystem::create_directory(dir_ + "/adir");
     PortalProcess p;
