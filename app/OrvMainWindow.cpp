@@ -407,13 +407,22 @@ int OrvMainWindow::LoginSequence()
     OrvLoginSequenceHooks hooks;
     hooks.dispatchPending = []() { OrvDispatchPendingEvents(); };
     hooks.loginDialog = [this](bool blocked, bool& registerAsked) {
-        if (hooks_.loginDialog) return hooks_.loginDialog(blocked, registerAsked);
+        if (hooks_.loginDialog) {
+            const int result = hooks_.loginDialog(blocked, registerAsked);
+            loggedIn_ = result == ZAF_DIALOG_OK;
+            return result;
+        }
         OrvLoginDialog dialog(*portal_, *Config(), blocked, this);
         const int result = dialog.Control();
         registerAsked = dialog.RegisterAsked();
+        loggedIn_ = result == ZAF_DIALOG_OK;
         return result;
     };
-    hooks.updateCheck = [this]() { return CheckForUpdates(); };
+    // The sequence checks for updates only after a login.
+    hooks.updateCheck = [this]() {
+        loggedIn_ = true;
+        return CheckForUpdates();
+    };
     hooks.post = [this](int event) { OrvPostEvent(this, OrvEvent(event)); };
     const int result = OrvRunLoginSequence(*portal_, *Config(), hooks);
     // 0: logged in and the download posted; 100 after a login only when an

@@ -6,19 +6,12 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSet>
-#include <csignal>
-#include <fcntl.h>
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
 #include "AppGuiFixture.h"
+#include "PortalProcess.h"
 #include "OrvMainWindow.h"
 #include "model/OrvCalendar.h"
 #include "portal/ui/OrvHTTPClientWindow.h"
 #include "views/OrvCalendarTable.h"
-
-extern char** environ;
 
 namespace {
 
@@ -26,37 +19,8 @@ class PortalRunTest : public AppGuiFixture {
 protected:
     void SetUp() override
     {
-        // Port 0: the service picks a free one and names it on its first line.
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
-        const std::string db = dir_.File("portal.db");
-        std::vector<std::string> args = {ORV_TEST_PORTAL, "--db", db, "--port", "0", "--seed-demo"};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        ASSERT_EQ(posix_spawn(&portal_, ORV_TEST_PORTAL, &actions, nullptr, argv.data(), environ), 0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        output_ = out[0];
-
-        std::string line;
-        pollfd p{output_, POLLIN, 0};
-        while (line.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
-            char buffer[256];
-            const ssize_t n = ::read(output_, buffer, sizeof buffer);
-            if (n <= 0) break;
-            line.append(buffer, static_cast<size_t>(n));
-        }
-        const size_t at = line.find("listening on ");
-        ASSERT_NE(at, std::string::npos) << "the portal service did not start: " << line;
-        port_ = std::atoi(line.c_str() + at + 13);
-        ASSERT_GT(port_, 0);
-
-        Prepare("[HOST]\nHost=127.0.0.1:" + std::to_string(port_) +
+        ASSERT_GT(portal_.Start(dir_.File("portal.db")), 0) << "the portal service did not start: " << portal_.Output();
+        Prepare("[HOST]\nHost=" + portal_.Host() +
                 "\nServicePath=rpc.php?\n"
                 "[DEFAULT]\nUsername=demo\nPassword=demo\nRememberPassword=1\nBlocked=0\n"
                 "CheckForUpdatesOnStart=1\nApplicationLanguage=1031\n");
@@ -66,18 +30,11 @@ protected:
     void TearDown() override
     {
         window_.reset();
-        if (portal_ > 0) {
-            ::kill(portal_, SIGTERM);
-            int status = 0;
-            ::waitpid(portal_, &status, 0);
-        }
-        if (output_ >= 0) ::close(output_);
+        portal_.Stop();
         AppGuiFixture::TearDown();
     }
 
-    pid_t portal_ = -1;
-    int output_ = -1;
-    int port_ = 0;
+    PortalProcess portal_;
     std::unique_ptr<OrvMainWindow> window_;
 };
 
@@ -144,6 +101,13 @@ TEST_F(PortalRunTest, LogsInDownloadsAndShowsTheCalendar)
     }
     EXPECT_TRUE(command);
     EXPECT_TRUE(answer);
+    // One login for the whole start: the update check and the download
+    // use the session the sequence opened.
+    int logins = 0;
+    for (int i = 0; i < log->rowCount(); ++i)
+        if (log->RowAt(i).task == QStringLiteral("Befehl") && log->RowAt(i).message.startsWith(QStringLiteral("Login(")))
+            ++logins;
+    EXPECT_EQ(logins, 1);
     // A further request shows up at once as the newest row.
     const int rows = log->rowCount();
     window_->Event(OrvEvent(10204));

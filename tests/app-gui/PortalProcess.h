@@ -1,0 +1,78 @@
+// The local portal service as a child process on a free port.
+#pragma once
+
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <spawn.h>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char** environ;
+
+class PortalProcess {
+public:
+    PortalProcess() = default;
+    PortalProcess(const PortalProcess&) = delete;
+    PortalProcess& operator=(const PortalProcess&) = delete;
+    ~PortalProcess() { Stop(); }
+
+    // Starts the service over the database file with the demo data and
+    // waits for its "listening on PORT" line. The port, or 0 on failure
+    // (output then holds what the service said).
+    int Start(const std::string& database)
+    {
+        int out[2];
+        if (::pipe(out) != 0) return 0;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        std::vector<std::string> args = {ORV_TEST_PORTAL, "--db", database, "--port", "0", "--seed-demo"};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        argv.push_back(nullptr);
+        const int spawned = posix_spawn(&pid_, ORV_TEST_PORTAL, &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        output_ = out[0];
+        if (spawned != 0) {
+            pid_ = -1;
+            return 0;
+        }
+        pollfd p{output_, POLLIN, 0};
+        while (said_.find('\n') == std::string::npos && ::poll(&p, 1, 10000) > 0) {
+            char buffer[256];
+            const ssize_t n = ::read(output_, buffer, sizeof buffer);
+            if (n <= 0) break;
+            said_.append(buffer, static_cast<size_t>(n));
+        }
+        const size_t at = said_.find("listening on ");
+        port_ = at == std::string::npos ? 0 : std::atoi(said_.c_str() + at + 13);
+        return port_;
+    }
+
+    void Stop()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGTERM);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+        pid_ = -1;
+        if (output_ >= 0) ::close(output_);
+        output_ = -1;
+    }
+
+    int Port() const { return port_; }
+    const std::string& Output() const { return said_; }
+    std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
+
+private:
+    pid_t pid_ = -1;
+    int output_ = -1;
+    int port_ = 0;
+    std::string said_;
+};
