@@ -216,11 +216,8 @@ void OrvCalendarTableDay::SetSelected(bool selected)
 
 OrvCellState OrvCalendarTableDay::State() const
 {
-    if (selected_) return OrvCellState::Selected;
-    // The selected state is decided by the table; here only today and the
-    // weekday count.
-    ZafUTimeData none;
-    return OrvTableCellState(date_, none, ZafUTimeData::Now());
+    // The table decides which cell is the current one.
+    return OrvTableCellState(date_, selected_ ? date_ : ZafUTimeData(), ZafUTimeData::Now());
 }
 
 void OrvCalendarTableDay::Recolour()
@@ -451,8 +448,9 @@ OrvCalendarTable::~OrvCalendarTable()
     if (date_) date_->RemoveListener(this);
     // Cells going with the table must not report a selection to it.
     selectedEntry_ = nullptr;
-    for (OrvCalendarTableDay* cell : cells_) delete cell;
     cells_.clear();
+    // Also the cells of an earlier mode still waiting for their deletion.
+    for (OrvCalendarTableDay* cell : findChildren<OrvCalendarTableDay*>(Qt::FindDirectChildrenOnly)) delete cell;
 }
 
 void OrvCalendarTable::SetCalendar(OrvCalendar* calendar)

@@ -575,6 +575,24 @@ TEST_F(CalendarTable, EventDatesAreBuiltWhenTheDocumentHasNone)
     EXPECT_EQ(Captions(Noon(2013, 3, 15)), std::vector<std::string>{"19:30 From the events"});
 }
 
+TEST_F(CalendarTable, DestroyedRightAfterAModeChangeWithASelectedEntry)
+{
+    doc.Add(ZafUTimeData(2013, 3, 13, 10, 0, 0), "One", {101});
+    table->Event(OrvEvent(ORV_CMD_REBUILD));
+    Click(table->CellOf(Noon(2013, 3, 13))->Entries().at(0));
+    // The old cells wait for their deletion when the table goes.
+    ChooseMode(ORV_VIEW_WEEK);
+    Click(table->CellOf(Noon(2013, 3, 13))->Entries().at(0));
+    table->SetViewMode(ORV_VIEW_MONTH);
+    delete table;
+    table = nullptr;
+    EXPECT_EQ(date.ListenerCount(), 0);
+    // The selected entry's loss was reported before the cells went.
+    std::vector<CommandRecorder::Record> seen = window.Of(ORV_CMD_ENTRY_SELECTED);
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen.back().value, 2);
+}
+
 TEST_F(CalendarTable, RebindingReleasesTheOldDate)
 {
     OrvSharedDate other(Noon(2014, 7, 1));
