@@ -260,7 +260,9 @@ protected:
             ++run.dialogs;
             run.dialogBlocked = blocked;
             reg = askRegister;
-            if (dialogResult == ZAF_DIALOG_OK) EXPECT_EQ(S().Login("demo", "demo", 1), 0);
+            if (dialogResult == ZAF_DIALOG_OK) {
+                EXPECT_EQ(S().Login("demo", "demo", 1), 0);
+            }
             return dialogResult;
         };
         hooks.updateCheck = [&] {

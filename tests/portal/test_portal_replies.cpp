@@ -309,7 +309,9 @@ TEST_F(ReplyTest, DownloadsStayInsideTheirDirectory)
             EXPECT_FALSE(std::filesystem::exists(dir_ + "/dl/escape.exe"));
             EXPECT_FALSE(std::filesystem::exists("/tmp/escape.exe") &&
                          orvtest::ReadFile("/tmp/escape.exe") == std::string("MZ\0\x01setup", 8));
-            if (std::filesystem::exists(target)) EXPECT_TRUE(std::filesystem::is_empty(target));
+            if (std::filesystem::exists(target)) {
+                EXPECT_TRUE(std::filesystem::is_empty(target));
+            }
         }
         auto req = peer.Requests();
         ASSERT_EQ(req.size(), 1u);
