@@ -143,6 +143,24 @@ TEST_F(PortalIntegration, RegisterNewAndExistingUser)
     EXPECT_FALSE(again);
 }
 
+TEST_F(PortalIntegration, GeoDetectLocationFillsTheMissingValues)
+{
+    // The seeded address book knows Hamburg's zip.
+    std::string country, zip = "20095", city;
+    EXPECT_EQ(S().GeoDetectLocation(country, zip, city), 0);
+    EXPECT_EQ(zip, "20095");
+    EXPECT_EQ(city, "Hamburg");
+    EXPECT_FALSE(country.empty());
+
+    // Unknown place: the portal's code, the values stay as given.
+    std::string c2, z2 = "00000", t2 = "Nirgendwo";
+    int rc = S().GeoDetectLocation(c2, z2, t2);
+    EXPECT_NE(rc, 0);
+    EXPECT_EQ(z2, "00000");
+    EXPECT_EQ(t2, "Nirgendwo");
+    EXPECT_TRUE(c2.empty());
+}
+
 TEST_F(PortalIntegration, NoUpdateOffered)
 {
     std::string history, version;
