@@ -55,6 +55,12 @@ int main(int argc, char** argv)
     for (long i = 0; i < events; ++i) {
         ZafUTimeData start(2026, 1, 1, 18 + static_cast<int>(next() % 4), 30 * static_cast<int>(next() % 2), 0);
         start.AddDays(static_cast<int64_t>(next() % 730));
+        // A weekly series starts on one of its days: a start off the rule
+        // is undefined in iCalendar and handled differently by each library.
+        if (i % 10 == 0) {
+            int wanted = i % 20 == 0 ? 1 : 4;  // Monday, Thursday
+            start.AddDays((wanted - start.DayOfWeek() + 7) % 7);
+        }
         ZafUTimeData end = start;
         end.AddSeconds(3600 * (2 + next() % 5));
         const char* scene = scenes[next() % 5];
