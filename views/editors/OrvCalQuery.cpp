@@ -86,12 +86,12 @@ std::string OrvCalQuery::JSON() const
         out += ',';
         OrvAppendQuoted(out, "user", OrvToUTF8(user));
     }
-    // Pool and scene names are sent as UTF-8 like every other text, so that
-    // a name with an umlaut survives the round trip through the portal.
+    // Pool and scene names come from the portal's configuration as they
+    // stand and go back the same way.
     out += ',';
-    OrvAppendQuoted(out, "pool", OrvToUTF8(pool));
+    OrvAppendQuoted(out, "pool", pool);
     out += ',';
-    OrvAppendQuoted(out, "scenes", OrvToUTF8(scenes));
+    OrvAppendQuoted(out, "scenes", scenes);
     std::string categories;
     auto add = [&categories](bool set, const char* word) {
         if (!set) return;
@@ -120,13 +120,14 @@ void OrvCalQuery::Read(const json::Object& element)
     type = kind == "user" ? 2 : kind == "my" ? 1 : 3;
     userid = Number(Member(element, "userid"));
     user = userid != 0 ? OrvToSingleByte(Member(element, "user")) : std::string();
-    pool = OrvToSingleByte(Member(element, "pool"));
-    const std::string sceneList = OrvToSingleByte(Member(element, "scenes"));
+    pool = Member(element, "pool");
+    const std::string sceneList = Member(element, "scenes");
     scenes = sceneList.substr(0, sceneList.find('+'));
     const std::string categories = Member(element, "categories");
     lesson = categories.find("lesson") != std::string::npos;
     workshop = categories.find("workshop") != std::string::npos;
     event = categories.find("event") != std::string::npos;
+    // Written as UTF-8, so read back into the window code page.
     country = OrvToSingleByte(Member(element, "country"));
     zip = OrvToSingleByte(Member(element, "zip"));
     city = OrvToSingleByte(Member(element, "city"));
