@@ -30,6 +30,20 @@
 #include "views/OrvCalendarTable.h"
 #include "views/OrvSharedDate.h"
 #include "views/editors/OrvEventRRuleDialog.h"
+// The portal dialogs of the editors (registration, user selection,
+// transfer, update) are taken when that library provides them.
+#if __has_include("views/editors/OrvEventEditing.h")
+#include "views/editors/OrvEventEditing.h"
+#define ORV_HAVE_EVENT_EDITING 1
+#else
+#define ORV_HAVE_EVENT_EDITING 0
+#endif
+#if __has_include("views/editors/OrvPortalDialogs.h")
+#include "views/editors/OrvPortalDialogs.h"
+#define ORV_HAVE_PORTAL_DIALOGS 1
+#else
+#define ORV_HAVE_PORTAL_DIALOGS 0
+#endif
 
 namespace {
 OrvMainWindow* mainWindow = nullptr;
@@ -465,9 +479,13 @@ int OrvMainWindow::CheckForUpdates()
 {
     OrvUpdateHooks hooks;
     hooks.renewLogin = [this]() { return EnsureLogin(); };
-    hooks.showDialog = [this](const std::string& version, const std::string& history, int&, std::string&) {
-        // The update dialog is not part of this program version: tell the
-        // user what is offered; nothing is installed.
+    hooks.showDialog = [this](const std::string& version, const std::string& history, int& state,
+                              std::string& path) {
+#if ORV_HAVE_PORTAL_DIALOGS
+        return OrvRunUpdateDialog(this, *portal_, version, history, state, path);
+#endif
+        // Without the update dialog: tell the user what is offered; nothing
+        // is installed.
         OrvMessageWindow::Show(this, QStringLiteral("Hinweis"),
                                TextWith(102, QStringLiteral("OrvCalendar")) + QStringLiteral(" (") +
                                    QString::fromUtf8(version.c_str()) + QStringLiteral(")\n\n") +
@@ -488,6 +506,21 @@ int OrvMainWindow::NewOrEditEvent(const OrvEvent& event)
                                                  "für die Sie Veranstaltungen erfassen wollen."));
         return -1;
     }
+#if ORV_HAVE_EVENT_EDITING
+    OrvEventEditContext context;
+    context.parent = this;
+    context.calendar = calendar_;
+    context.portal = portal_;
+    context.ensureLogin = [this]() { return EnsureLogin(); };
+    context.broadcastChange = [this]() { BroadcastChange(); };
+    context.askRepeating = hooks_.askRepeating;
+    if (event.type == ORV_CMD_EDIT_EVENT) return OrvEditEventDate(context, static_cast<OrvEventDate*>(event.data));
+    // From a day of the month table the request names the day and the
+    // category; from the menus only the category comes, in the value.
+    const auto* request = static_cast<const OrvNewEventRequest*>(event.data);
+    return OrvNewEvent(context, request ? request->date : date_->Get(),
+                       request && request->category ? request->category : static_cast<int>(event.value));
+#else
     if (event.type == ORV_CMD_EDIT_EVENT) {
         auto* date = static_cast<OrvEventDate*>(event.data);
         if (date && Repeats(date->event)) {
@@ -505,6 +538,7 @@ int OrvMainWindow::NewOrEditEvent(const OrvEvent& event)
     // The event wizard is not part of this program version.
     NotAvailable(event.type);
     return -1;
+#endif
 }
 
 int OrvMainWindow::DeleteEventDate(OrvEventDate* date)
@@ -635,6 +669,24 @@ int OrvMainWindow::UploadAll()
     return failed ? -1 : 0;
 }
 
+int OrvMainWindow::AssignToUser(OrvEventDate* date)
+{
+#if ORV_HAVE_PORTAL_DIALOGS
+    if (!date || !date->event) return -1;
+    EnsureLogin();
+    OrvSelectUserDialog dialog(portal_, this);
+    if (dialog.Control() != ZAF_DIALOG_OK || dialog.SelectedID() == 0) return -1;
+    const int result = portal_->EventSetUser(date->event->eventId, dialog.SelectedID());
+    if (result != 0) return result;
+    calendar_->RebuildOccurrences();
+    BroadcastChange();
+    return 0;
+#else
+    NotAvailable(ORV_CMD_ASSIGN_USER);
+    return -1;
+#endif
+}
+
 int OrvMainWindow::About()
 {
     OrvAboutDialog dialog(this);
@@ -712,19 +764,41 @@ int OrvMainWindow::Event(const OrvEvent& event)
     case ORV_CMD_ABOUT:
         About();
         return event.type;
+#if ORV_HAVE_PORTAL_DIALOGS
+    case ORV_CMD_TRANSFER:
+        OrvRunTransferDialog(this);
+        return event.type;
+    case ORV_CMD_ASSIGN_USER:
+        AssignToUser(date);
+        return event.type;
+#else
+    case ORV_CMD_TRANSFER:
+    case ORV_CMD_ASSIGN_USER:
+#endif
     case ORV_CMD_SETTINGS:
     case ORV_CMD_EMPTY_WIZARD:
-    case ORV_CMD_ASSIGN_USER:
     case ORV_CMD_CALENDAR_MANAGER:
     case ORV_CMD_SHOW_IMPORT_TABLE:
-    case ORV_CMD_TRANSFER:
         NotAvailable(event.type);
         return event.type;
-    case ORV_CMD_REGISTER:
-        NotAvailable(event.type);
-        // Without registration the program cannot go on.
-        OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE));
+    case ORV_CMD_REGISTER: {
+        int result;
+        if (hooks_.registerDialog) {
+            result = hooks_.registerDialog();
+        } else {
+#if ORV_HAVE_PORTAL_DIALOGS
+            OrvRegisterUserDialog dialog(*portal_, *Config(), this);
+            result = dialog.Control();
+#else
+            NotAvailable(event.type);
+            result = ZAF_DIALOG_CLOSE;
+#endif
+        }
+        // Registered but not yet cleared, or given up: the program ends.
+        if (result != ZAF_DIALOG_OK) OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE));
+        else OrvPostEvent(this, OrvEvent(ORV_CMD_LOGIN_SEQUENCE));
         return event.type;
+    }
     case ORV_CMD_SUPRAREGIONAL:
         ToggleSupraRegional(date);
         return event.type;

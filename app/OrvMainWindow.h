@@ -85,6 +85,8 @@ struct OrvMainWindowHooks {
     std::function<int(int command, const std::string& summaryUTF8, int& value)> askRepeating;
     // File dialog filtered to "*.ics"; empty when cancelled.
     std::function<QString(bool save)> chooseFile;
+    // The registration dialog: ZAF_DIALOG_OK when registered and cleared.
+    std::function<int()> registerDialog;
     // The about dialog's control loop.
     std::function<int(QDialog& dialog)> runDialog;
 };
@@ -169,6 +171,7 @@ private:
     int UploadOne(OrvCalendarComponent* event);
     int CheckForUpdates();
     int About();
+    int AssignToUser(OrvEventDate* date);
     void Closing();
 
     std::vector<OrvMenuListEntry> CategoryEntries() const;

@@ -326,7 +326,10 @@ TEST_F(CommandTest, EveryCommandIsTakenWithoutAPortal)
     // The commands that carry an event date.
     const std::set<int> withDate = {10108, 10109, 10118, 10155, 10162, 10168, 10200};
     for (int command = 10101; command <= 10205; ++command) {
-        if (command == 10103 || command == 10106 || command == 10151) continue;
+        // Login sequence, exit and the commands that open modal dialogs of
+        // their own (registration, user selection, transfer) are left out.
+        if (command == 10103 || command == 10106 || command == 10151 || command == 10155 || command == 10166)
+            continue;
         SCOPED_TRACE(command);
         OrvEventDate* date = Occurrence("Tanzkurs");
         Send(command, 0, withDate.count(command) ? date : nullptr);

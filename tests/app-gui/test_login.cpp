@@ -12,6 +12,7 @@
 #include "model/OrvCalendar.h"
 #include "platform/qt/OrvLineEdit.h"
 #include "portal/ui/OrvLoginDialog.h"
+#include "views/editors/OrvPortalDialogs.h"
 
 namespace {
 
@@ -109,20 +110,61 @@ INSTANTIATE_TEST_SUITE_P(
                       SequenceCase{"no_account", "", "", 0, true, false, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LoginTest, RegisteringInsteadOfLoggingInEndsWithoutARegistrationDialog)
+TEST_F(LoginTest, RegisteringInsteadOfLoggingIn)
 {
     Start("", "", 0);
     window_ = std::make_unique<OrvMainWindow>();
-    window_->Hooks().loginDialog = [](bool, bool& registerAsked) {
-        registerAsked = true;
+    int logins = 0;
+    window_->Hooks().loginDialog = [&](bool, bool& registerAsked) {
+        // First time: the user asks to register; after it the stored
+        // account must log in silently.
+        registerAsked = ++logins == 1;
         return ZAF_DIALOG_CLOSE;
     };
+    bool blocked = true;
+    window_->Hooks().registerDialog = [&]() {
+        OrvRegisterUserDialog dialog(*window_->Portal(), *config_, window_.get());
+        dialog.NameField()->setText(QStringLiteral("Neue Tanzschule"));
+        dialog.UserField()->setText(QStringLiteral("neu"));
+        dialog.EmailField()->setText(QStringLiteral("neu@example.org"));
+        dialog.PasswordField()->setText(QStringLiteral("geheim"));
+        dialog.Password2Field()->setText(QStringLiteral("geheim"));
+        EXPECT_EQ(dialog.TryRegister(), 0);
+        blocked = dialog.Blocked();
+        return blocked ? ZAF_DIALOG_CLOSE : ZAF_DIALOG_OK;
+    };
     window_->show();
-    ASSERT_TRUE(OrvWaitFor([&]() { return !window_->isVisible(); }, 15000));
-    // This program version has no registration dialog and says so.
-    ASSERT_FALSE(OrvMessageWindow::Recorded().empty());
-    EXPECT_EQ(OrvMessageWindow::Recorded().back().title, QStringLiteral("Hinweis"));
-    EXPECT_TRUE(OrvMessageWindow::Recorded().back().text.contains(QStringLiteral("10151")));
+    EXPECT_TRUE(OrvWaitFor([&]() { return !window_->isVisible() || window_->IsLoggedIn(); }, 15000));
+    EXPECT_STREQ(config_->GetValue(ORVCFG_SECTION_DEFAULT, ORVCFG_USERNAME), "neu");
+    EXPECT_STREQ(config_->GetValue(ORVCFG_SECTION_DEFAULT, ORVCFG_PASSWORD), "geheim");
+    EXPECT_EQ(config_->GetIntValue(ORVCFG_REMEMBERPASSWORD), 1);
+    EXPECT_EQ(config_->GetIntValue(ORVCFG_BLOCKED), blocked ? 1 : 0);
+    if (blocked) {
+        // Registered but not cleared: the hint, then the program ends.
+        ASSERT_TRUE(OrvWaitFor([&]() { return !window_->isVisible(); }, 5000));
+        ASSERT_FALSE(OrvMessageWindow::Recorded().empty());
+        EXPECT_EQ(OrvMessageWindow::Recorded().back().title, QStringLiteral("HINWEIS"));
+    } else {
+        EXPECT_TRUE(window_->IsLoggedIn());
+        EXPECT_EQ(logins, 1) << "the new account did not log in silently";
+    }
+}
+
+TEST_F(LoginTest, RegistrationErrorsKeepTheDialogOpen)
+{
+    Start("", "", 0);
+    OrvWebServiceJoomla service;
+    OrvRegisterUserDialog dialog(service, *config_);
+    dialog.NameField()->setText(QStringLiteral("Demo"));
+    dialog.UserField()->setText(QStringLiteral("demo"));   // taken
+    dialog.EmailField()->setText(QStringLiteral("demo@example.org"));
+    dialog.PasswordField()->setText(QStringLiteral("x1"));
+    dialog.Password2Field()->setText(QStringLiteral("x1"));
+    EXPECT_NE(dialog.TryRegister(), 0);
+    ASSERT_EQ(OrvMessageWindow::Recorded().size(), 1u);
+    EXPECT_EQ(OrvMessageWindow::Recorded()[0].title, QStringLiteral("ERROR"));
+    EXPECT_FALSE(OrvMessageWindow::Recorded()[0].text.isEmpty());
+    EXPECT_STREQ(config_->GetValue(ORVCFG_SECTION_DEFAULT, ORVCFG_USERNAME), "");
 }
 
 struct DialogCase {
