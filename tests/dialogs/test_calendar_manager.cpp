@@ -2,6 +2,7 @@
 // service: choosing, editing and adding queries, OK and cancel, reopening.
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
@@ -18,6 +19,17 @@
 #include "views/editors/OrvPortalDialogs.h"
 
 namespace {
+
+// Typing text with characters beyond ASCII, one key event per character.
+void TypeText(QWidget* w, const QString& text)
+{
+    for (QChar c : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &press);
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(w, &release);
+    }
+}
 
 class CalendarManager : public pmtest::PortalFixture {
 protected:
@@ -122,17 +134,17 @@ TEST_F(CalendarManager, ChoosingAQueryShowsItAndTheTypeRuleEnablesItsControls)
 }
 
 // Not passing yet: it stalls or fails in the offscreen run; kept disabled until the dialog is fixed.
-TEST_F(CalendarManager, DISABLED_TypingRenamesTheTreeItemAtOnceAndTheQueryOnlyOnOk)
+TEST_F(CalendarManager, TypingRenamesTheTreeItemAtOnceAndTheQueryOnlyOnOk)
 {
     auto m = Open();
     Select(*m, 1);
     OrvLineEdit* name = m->GeneralPage()->NameField();
     name->clear();
-    QTest::keyClicks(name, QString::fromUtf8("Salsa Köln"));
+    TypeText(name, QString::fromUtf8("Salsa Köln"));
     EXPECT_EQ(m->ItemOf(1)->text(0), QString::fromUtf8("Salsa Köln"));
     EXPECT_EQ(OrvCalQueries().FindID(1)->name, "Salsa in Berlin") << "the query changes only on OK";
     // A character the code page cannot hold is refused.
-    QTest::keyClicks(name, QString::fromUtf8("€☃"));
+    TypeText(name, QString::fromUtf8("€☃"));
     EXPECT_EQ(name->text(), QString::fromUtf8("Salsa Köln€"));
 
     QTest::keyClicks(m->GeneralPage()->ZipField(), "50667");
