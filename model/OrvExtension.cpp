@@ -29,6 +29,9 @@ bool ReadsBackUnquoted(const std::string& value)
 // a ';' or '"' typed by the user must not cut the value short, swallow the
 // pairs after it or smuggle in pairs of its own. Line breaks would end the
 // property line and become blanks.
+// The form is chosen for the value as it is finally written, so that the
+// value read back is written the same way again: a value whose quotes had
+// to become apostrophes goes back to the key's usual form where that fits.
 void AppendText(std::string& out, const char* key, const std::string& text, bool quoted)
 {
     if (text.empty()) return;
@@ -36,10 +39,15 @@ void AppendText(std::string& out, const char* key, const std::string& text, bool
     for (char& ch : value)
         if (ch == '\r' || ch == '\n') ch = ' ';
     const bool quotedFits = value.find('"') == std::string::npos;
-    if (quoted ? !quotedFits && ReadsBackUnquoted(value) : !ReadsBackUnquoted(value)) quoted = !quoted;
-    if (quoted && !quotedFits)
+    const bool unquotedFits = ReadsBackUnquoted(value);
+    if (!quotedFits && !unquotedFits) {
         for (char& ch : value)
             if (ch == '"') ch = '\'';
+        // No quotes are left, so the quoted form fits now.
+        if (!quoted) quoted = !ReadsBackUnquoted(value);
+    } else if (quoted ? !quotedFits : !unquotedFits) {
+        quoted = !quoted;
+    }
     out += key;
     out += '=';
     if (quoted) out += '"';
