@@ -17,6 +17,7 @@
 #include "app/OrvLanguageLib.h"
 #include "base/OrvText.h"
 #include "platform/qt/OrvLineEdit.h"
+#include "platform/qt/OrvMessageWindow.h"
 #include "platform/qt/OrvQtEvent.h"
 #include "platform/qt/OrvQtText.h"
 #include "portal/OrvWebServiceJoomla.h"
@@ -311,8 +312,10 @@ void OrvConfigPage_Pools::Add()
         const json::Object& pool = pools[i];
         const std::string name = Member(pool, "name");
         const int id = std::atoi(Member(pool, "id").c_str());
+        // A stored pool carries its position in the file, not the portal's
+        // identifier: only its name tells whether it is in the list.
         bool there = false;
-        for (int k = 0; k < list_.Count(); ++k) there = there || list_.Item(k)->id == id;
+        for (int k = 0; k < list_.Count(); ++k) there = there || list_.Item(k)->name == name;
         choices.push_back({OrvQString(name), id, name, there});
     }
     const auto chosen = SelectFrom(this, Text(232), choices);
@@ -353,8 +356,11 @@ void OrvConfigPage_Scenes::Add()
             const json::Object& scene = scenes[j];
             const std::string name = Member(scene, "name");
             const int id = std::atoi(Member(scene, "id").c_str());
+            // Stored scenes are found by name (identifier 0 when the portal
+            // did not know the name when they were read).
             bool there = false;
-            for (int k = 0; k < list_.Count(); ++k) there = there || list_.Item(k)->id == id;
+            for (int k = 0; k < list_.Count(); ++k)
+                there = there || list_.Item(k)->name == name || (id != 0 && list_.Item(k)->id == id);
             choices.push_back({OrvQString(name), id, name, there});
         }
     }
@@ -453,8 +459,17 @@ void OrvConfigPage_UserCategories::Apply()
         // The list moved into the configuration; keep showing what was sent.
         list_.CopyFrom(*Config().GetUserCategoryList());
         Refill();
+        return;
     }
+    std::string message;
+    if (portal && (portal->GetError(nullptr, nullptr, &message, nullptr) != 0 || message.empty()))
+        message = portal->Message();
+    OrvMessageWindow::Show(this, QStringLiteral("ERROR"),
+                           message.empty() ? QStringLiteral("Die Benutzerkategorien wurden nicht gespeichert.")
+                                           : QString::fromUtf8(message.c_str()));
 }
+
+bool OrvConfigPage_UserCategories::ApplyFailed() const { return Modified() && applyResult_ != 0; }
 
 // Import profiles
 
@@ -571,18 +586,20 @@ OrvConfigPage_Defaults::OrvConfigPage_Defaults(OrvWebServiceJoomla* portal, QWid
         int id = 0;
         std::string name;
         if (Config().GetDefault(entry, id, name) == 0) Chooser(entry)->Set(id, name);
-        tracker_.Track(Chooser(entry)->Field());
+        shown_[entry - 1] = {Chooser(entry)->ID(), Chooser(entry)->Name()};
     }
 }
 
 void OrvConfigPage_Defaults::Apply()
 {
+    // Another person may have the same name: the identifier counts too.
     for (int entry = 1; entry <= 2; ++entry) {
         OrvPersonChooser* chooser = Chooser(entry);
-        tracker_.WriteBack(chooser->Field(),
-                           [&]() { Config().SetDefault(entry, chooser->ID(), chooser->Name().c_str()); });
+        std::pair<int, std::string> now{chooser->ID(), chooser->Name()};
+        if (now == shown_[entry - 1]) continue;
+        Config().SetDefault(entry, chooser->ID(), chooser->Name().c_str());
+        shown_[entry - 1] = now;
     }
-    tracker_.Reset();
 }
 
 // --- small dialogs --------------------------------------------------------------
@@ -620,6 +637,14 @@ OrvICalImportDialog::OrvICalImportDialog(const OrvICalImportElement& profile, Or
     OrvEventSceneList* scenes = Config().GetEventSceneList();
     for (int i = 0; i < scenes->Count(); ++i) scene_->addItem(OrvQString(scenes->Item(i)->name));
     scene_->setCurrentIndex(scene_->findText(OrvQString(profile.sceneName)));
+    // An empty scene would shift the stored fields; a new profile starts on
+    // the default scene.
+    if (scene_->currentIndex() < 0 && profile.sceneName.empty()) {
+        const int sceneID = Config().GetDefaultSceneID();
+        for (int i = 0; i < scenes->Count(); ++i)
+            if (scenes->Item(i)->id == sceneID) scene_->setCurrentIndex(i);
+        if (scene_->currentIndex() < 0 && scene_->count() > 0) scene_->setCurrentIndex(0);
+    }
     category_ = new QComboBox(this);
     const OrvCategoryRow* table = OrvCalendarConfig::BuiltInCategoryTable();
     for (int i = 0; i < OrvCategoryRowCount; ++i)
@@ -639,7 +664,16 @@ OrvICalImportDialog::OrvICalImportDialog(const OrvICalImportElement& profile, Or
     auto* cancel = new QPushButton(Text(56), this);
     ok_->setDefault(true);
     layout->addLayout(ButtonRow({ok_, cancel}));
-    connect(ok_, &QPushButton::clicked, this, [this]() { done(ZAF_DIALOG_OK); });
+    connect(ok_, &QPushButton::clicked, this, [this]() {
+        // The profile is stored as fields separated by ";".
+        if (name_->text().contains(QLatin1Char(';'))) {
+            OrvMessageWindow::Show(this, QStringLiteral("Hinweis"),
+                                   QStringLiteral("Der Name darf kein Semikolon (;) enthalten."));
+            name_->setFocus();
+            return;
+        }
+        done(ZAF_DIALOG_OK);
+    });
     connect(cancel, &QPushButton::clicked, this, [this]() { done(ZAF_DIALOG_CLOSE); });
 }
 
@@ -759,12 +793,23 @@ void OrvConfigDialog::ShowPage(int pageID)
     current_ = next;
     areaLayout_->addWidget(current_);
     current_->show();
+    for (int i = 0; i < tree_->topLevelItemCount(); ++i)
+        if (tree_->topLevelItem(i)->data(0, Qt::UserRole).toInt() == pageID) tree_->setCurrentItem(tree_->topLevelItem(i));
 }
 
 void OrvConfigDialog::Ok()
 {
     if (current_) OrvSendEvent(current_, OrvEvent(ORV_CFG_APPLY));
     for (OrvConfigPage* p : before_) OrvSendEvent(p, OrvEvent(ORV_CFG_APPLY));
+    // A page whose values were refused keeps the dialog open on it, so
+    // that what was entered there is not lost.
+    std::vector<OrvConfigPage*> pages(before_);
+    if (current_) pages.insert(pages.begin(), current_);
+    for (OrvConfigPage* p : pages)
+        if (p->ApplyFailed()) {
+            ShowPage(p->PageID());
+            return;
+        }
     done(ZAF_DIALOG_OK);
 }
 

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/OrvCalendarConfig.h"
@@ -53,6 +54,8 @@ public:
     int Event(const OrvEvent& event) override;
     // Writes the page's values into the configuration.
     virtual void Apply() = 0;
+    // True when the last apply could not store the page's values.
+    virtual bool ApplyFailed() const { return false; }
 
 protected:
     QVBoxLayout* Body() const { return body_; }
@@ -204,6 +207,7 @@ public:
     const OrvUserCategoryList& List() const { return list_; }
     // The portal's result of the last apply (1 before any).
     int ApplyResult() const { return applyResult_; }
+    bool ApplyFailed() const override;
 
 protected:
     int Rows() const override { return list_.Count(); }
@@ -273,7 +277,8 @@ public:
 private:
     OrvPersonChooser* first_;
     OrvPersonChooser* second_;
-    OrvChangeTracker tracker_;
+    // Identifier and name of each entry as last stored or read.
+    std::pair<int, std::string> shown_[2];
 };
 
 // The name of one user category.
