@@ -309,7 +309,24 @@ void OrvWebUpdateDialog::Next()
 
 void OrvWebUpdateDialog::Download()
 {
-    if (OrvUpdateDownload(portal_, version_, state_, path_) == 0) done(ZAF_DIALOG_OK);
+    int state = 0;
+    std::string path;
+    const int result = OrvUpdateDownload(portal_, version_, state, path);
+    // A reply that carried no file (an error reply among them) also comes
+    // back as 0: without a downloaded file there is nothing to install, and
+    // ending the program for it would be wrong.
+    if (result == 0 && !path.empty()) {
+        state_ = state;
+        path_ = path;
+        done(ZAF_DIALOG_OK);
+        return;
+    }
+    std::string message;
+    if (portal_.GetError(nullptr, nullptr, &message, nullptr) != 0 || message.empty()) message = portal_.Message();
+    OrvMessageWindow::Show(this, QStringLiteral("ERROR"),
+                           message.empty() || result == 0
+                               ? QStringLiteral("Die Aktualisierung konnte nicht heruntergeladen werden.")
+                               : QString::fromUtf8(message.c_str()));
 }
 
 int OrvRunUpdateDialog(QWidget* parent, OrvWebServiceJoomla& portal, const std::string& version,
