@@ -1,12 +1,15 @@
 #include "model/OrvCalendar.h"
-
+#include <array>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fcntl.h>
+#include <map>
 #include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 #include "base/OrvText.h"
 #include "model/OrvCalReader.h"
@@ -183,20 +186,33 @@ int OrvCalendar::AddEvent(OrvCalendarComponent* component, const char* calendarN
     return 0;
 }
 
-void OrvCalendar::AddOccurrence(OrvEventDate* occurrence)
+// Only the UIDs of replacing events are indexed; their occurrences are kept
+// per start day in list order, so that the first one on a day is found
+// without walking the whole list for every occurrence of a long series.
+struct OrvCalendar::OccurrenceIndex {
+    using Day = std::array<int, 3>;
+    std::unordered_map<std::string, std::map<Day, std::deque<OrvEventDate*>>> byUid;
+
+    static Day DayOf(const ZafUTimeData& t) { return {t.Year(), t.Month(), t.Day()}; }
+};
+
+void OrvCalendar::AddOccurrence(OrvEventDate* occurrence, OccurrenceIndex& index)
 {
     const OrvCalendarComponent* event = occurrence->event;
-    // A replacement takes the place of the master's occurrence on its day.
-    if (event->recurrenceId.Year() != 0)
-        for (OrvElement* e = occurrences.First(); e; e = e->Next()) {
-            OrvEventDate* other = static_cast<OrvEventDate*>(e);
-            if (other->event->uid == event->uid && SameDay(other->start, event->recurrenceId)) {
-                occurrences.Subtract(other);
-                delete other;
-                break;
-            }
+    auto days = index.byUid.find(event->uid);
+    // A replacement takes the place of the first occurrence of its UID on
+    // its day (the master's, when the master was expanded before it).
+    if (days != index.byUid.end() && event->recurrenceId.Year() != 0) {
+        auto same = days->second.find(OccurrenceIndex::DayOf(event->recurrenceId));
+        if (same != days->second.end() && !same->second.empty()) {
+            OrvEventDate* other = same->second.front();
+            same->second.pop_front();
+            occurrences.Subtract(other);
+            delete other;
         }
+    }
     occurrences.Add(occurrence);
+    if (days != index.byUid.end()) days->second[OccurrenceIndex::DayOf(occurrence->start)].push_back(occurrence);
 }
 
 void OrvCalendar::RebuildOccurrences()
@@ -210,14 +226,17 @@ void OrvCalendar::RebuildOccurrences()
             if (static_cast<OrvCalendarComponent*>(e)->IsA(ORV_VEVENT))
                 events.push_back(static_cast<OrvCalendarComponent*>(e));
     }
+    OccurrenceIndex index;
+    for (const OrvCalendarComponent* event : events)
+        if (event->recurrenceId.Year() != 0) index.byUid[event->uid];
     static const std::vector<OrvCalTime> noReplacements;
     for (OrvCalendarComponent* event : events)
         event->rrule.Expand(event->dtStart, event->dtEnd, event->exDates, noReplacements, horizon,
-                            [this, event](const ZafUTimeData& start, const ZafUTimeData& end) {
+                            [this, event, &index](const ZafUTimeData& start, const ZafUTimeData& end) {
                                 // A file of many rules reaching far back must
                                 // not eat the memory of the machine.
                                 if (occurrences.Count() >= ORV_MAX_OCCURRENCES) return;
-                                AddOccurrence(new OrvEventDate(start, end, event));
+                                AddOccurrence(new OrvEventDate(start, end, event), index);
                             });
 }
 

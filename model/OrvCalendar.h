@@ -168,7 +168,10 @@ public:
 private:
     friend void OrvParseCalendarLine(OrvCalendar& document, const std::string& line);
     friend void OrvReadCalendarText(OrvCalendar& document, const std::string& text);
-    void AddOccurrence(OrvEventDate* occurrence);
+    // Occurrences by UID and start day, for the UIDs a replacing event
+    // names; built while the list is rebuilt.
+    struct OccurrenceIndex;
+    void AddOccurrence(OrvEventDate* occurrence, OccurrenceIndex& index);
     // Blocks that BEGIN opened but the document could not keep: they take
     // their lines while open and are deleted after reading.
     std::vector<OrvCalendarComponent*> detached_;

@@ -217,6 +217,37 @@ TEST(OrvDocument, ReplacementBeforeItsMasterReplacesNothing)
     EXPECT_EQ(calendar->occurrences.Count(), 5);
 }
 
+// A replacing event with a long series of its own (as a damaged file may
+// hold): every one of its occurrences takes the first occurrence of the UID
+// on the replaced day that is in the list at that moment, which is the
+// master's first and later the replacement's own on that day.
+TEST(OrvDocument, ReplacementWithALongSeriesTakesTheFirstOnItsDayEachTime)
+{
+    auto calendar = ReadCalendar(
+        "BEGIN:VCALENDAR\n"
+        "BEGIN:VEVENT\nUID:m\nSUMMARY:weekly\nDTSTART:19000101T100000\nDTEND:19000101T110000\n"
+        "RRULE:FREQ=WEEKLY\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nUID:m\nSUMMARY:moved\nRECURRENCE-ID:20200106T100000\nDTSTART:19000102T100000\n"
+        "DTEND:19000102T110000\nRRULE:FREQ=DAILY\nEND:VEVENT\n"
+        "END:VCALENDAR\n");
+    calendar->horizon = ZafUTimeData(2021, 1, 1, 12, 0, 0);
+    calendar->RebuildOccurrences();
+    const int mondays = 6314; // 1900-01-01 to 2020-12-28
+    const int days = 44195;   // 1900-01-02 to 2021-01-01
+    EXPECT_EQ(calendar->occurrences.Count(), mondays - 1 + days - 1);
+    int onReplacedDay = 0, weeklyNextMonday = 0, movedDayAfter = 0;
+    for (OrvElement* e = calendar->occurrences.First(); e; e = e->Next()) {
+        auto* o = static_cast<OrvEventDate*>(e);
+        const std::string start = OrvCalTime(o->start).Text();
+        if (start.compare(0, 8, "20200106") == 0) ++onReplacedDay;
+        if (start == "20200113T100000" && o->event->summary == "weekly") ++weeklyNextMonday;
+        if (start == "20200107T100000" && o->event->summary == "moved") ++movedDayAfter;
+    }
+    EXPECT_EQ(onReplacedDay, 0);
+    EXPECT_EQ(weeklyNextMonday, 1);
+    EXPECT_EQ(movedDayAfter, 1);
+}
+
 TEST(OrvDocument, EventsWithoutAnyOccurrenceStayInTheEventList)
 {
     auto calendar = ReadCalendar(
