@@ -180,7 +180,7 @@ TEST_F(PortalDialogs, UserSelectionCancelledOrClosedReturnsNobody)
             c.end(dialog);
         });
         OrvSelectUserDialog dialog(&client_->Service());
-        EXPECT_NE(dialog.Control(), ZAF_DIALOG_OK);
+        EXPECT_EQ(dialog.Control(), ZAF_DIALOG_CLOSE);
         EXPECT_EQ(dialog.SelectedID(), 0);
     }
 }
@@ -312,6 +312,9 @@ TEST_F(PortalDialogs, CompleteRegistrationReachesThePortalStoresTheLoginAndEndsW
     for (size_t i = 0; i < list.Size(); ++i)
         if (Str(list[i], "username") == "juergen") name = Str(list[i], "name");
     EXPECT_EQ(name, "J\xC3\xBCrgen \"Jo\" Gro\xC3\x9F");
+    // And logs in with what was stored.
+    pmtest::Client fresh(server_->Host());
+    EXPECT_EQ(fresh.Service().Login("juergen", "gehe&im", 0), 0);
 }
 
 TEST_F(PortalDialogs, RegistrationThePortalBlocksShowsTheHintAndEndsWithoutOk)
@@ -525,7 +528,7 @@ TEST_F(UpdateDialog, DeclineOrEscapeDownloadsNothing)
         });
         int state = 0;
         std::string path;
-        EXPECT_NE(OrvRunUpdateDialog(nullptr, client_->Service(), version_, history_, state, path), ZAF_DIALOG_OK);
+        EXPECT_EQ(OrvRunUpdateDialog(nullptr, client_->Service(), version_, history_, state, path), ZAF_DIALOG_CLOSE);
         EXPECT_EQ(state, 0);
         EXPECT_TRUE(path.empty());
         EXPECT_TRUE(pmtest::ListDir(client_->Config().GetUpdateDirectory()).empty());

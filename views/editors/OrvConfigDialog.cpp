@@ -549,7 +549,16 @@ bool OrvPersonChooser::Choose()
 {
     if (!portal_) return false;
     json::Array table;
-    if (portal_->PersonGetList(kind_, "", "", "", table) != 0) return false;
+    const int result = portal_->PersonGetList(kind_, "", "", "", table);
+    if (result != 0 && result != 100) {
+        std::string message;
+        if (portal_->GetError(nullptr, nullptr, &message, nullptr) != 0 || message.empty()) message = portal_->Message();
+        OrvMessageWindow::Show(this, QStringLiteral("ERROR"),
+                               message.empty() ? QStringLiteral("Die Personen konnten nicht geladen werden.")
+                                               : QString::fromUtf8(message.c_str()));
+        return false;
+    }
+    // No persons of that kind: an empty list to say so.
     QDialog dialog(this);
     dialog.setWindowTitle(Text(kind_ == 1 ? 51 : 151));
     auto* layout = new QVBoxLayout(&dialog);

@@ -324,6 +324,8 @@ public:
     explicit OrvConfigDialog(OrvWebServiceJoomla* portal, QWidget* parent = nullptr);
     int Event(const OrvEvent& event) override;
     int Control() { return exec(); }
+    // Escape and the window's close button count as cancel.
+    void reject() override { done(ZAF_DIALOG_CLOSE); }
 
     QTreeWidget* Tree() const { return tree_; }
     OrvConfigPage* CurrentPage() const { return current_; }

@@ -110,6 +110,9 @@ OrvSelectUserDialog::OrvSelectUserDialog(OrvWebServiceJoomla* portal, QWidget* p
 
 int OrvSelectUserDialog::Control() { return exec(); }
 
+// Escape and the window's close button count as cancel.
+void OrvSelectUserDialog::reject() { done(ZAF_DIALOG_CLOSE); }
+
 void OrvSelectUserDialog::Accept()
 {
     const int row = table_->currentRow();
@@ -155,6 +158,8 @@ OrvRegisterUserDialog::OrvRegisterUserDialog(OrvWebServiceJoomla& portal, OrvCal
 }
 
 int OrvRegisterUserDialog::Control() { return exec(); }
+
+void OrvRegisterUserDialog::reject() { done(ZAF_DIALOG_CLOSE); }
 
 std::string OrvRegisterUserDialog::UserRecord() const
 {
@@ -281,6 +286,8 @@ OrvWebUpdateDialog::OrvWebUpdateDialog(OrvWebServiceJoomla& portal, const std::s
     connect(cancel_, &QPushButton::clicked, this, [this]() { done(ZAF_DIALOG_CLOSE); });
     resize(480, 420);
 }
+
+void OrvWebUpdateDialog::reject() { done(ZAF_DIALOG_CLOSE); }
 
 QString OrvWebUpdateDialog::OfferText() const
 {

@@ -42,6 +42,7 @@ public:
     explicit OrvSelectUserDialog(OrvWebServiceJoomla* portal, QWidget* parent = nullptr);
     // Modal: ZAF_DIALOG_OK or ZAF_DIALOG_CLOSE.
     int Control();
+    void reject() override;
     // After OK: member "id" of the selected row as a decimal number (0 when
     // none), its "name" in the window code page.
     int SelectedID() const { return id_; }
@@ -67,6 +68,7 @@ class OrvRegisterUserDialog : public QDialog {
 public:
     OrvRegisterUserDialog(OrvWebServiceJoomla& portal, OrvCalendarConfig& config, QWidget* parent = nullptr);
     int Control();
+    void reject() override;
     // The record sent to the portal for the typed fields.
     std::string UserRecord() const;
     // What the register button does: the result of Register (0 registered).
@@ -147,6 +149,7 @@ public:
     OrvWebUpdateDialog(OrvWebServiceJoomla& portal, const std::string& version, const std::string& history,
                        QWidget* parent = nullptr);
     int Control() { return exec(); }
+    void reject() override;
     int State() const { return state_; }
     const std::string& FilePath() const { return path_; }
     // The first page's text.
