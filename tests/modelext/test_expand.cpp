@@ -138,6 +138,15 @@ INSTANTIATE_TEST_SUITE_P(
                    {"20240129T200000", "20240229T200000", "20240329T200000", "20240429T200000", "20240529T200000",
                     "20240629T200000", "20240729T200000", "20240829T200000", "20240929T200000", "20241029T200000",
                     "20241129T200000", "20241229T200000", "20250129T200000", "20250329T200000"}},
+        // Until, not the horizon, ends a monthly rule: the generated bench
+        // calendars count these December dates, the other libraries' harnesses
+        // stop at the horizon.
+        ExpandCase{"MonthlyUntilBeyondHorizonWins", "FREQ=MONTHLY;INTERVAL=1;UNTIL=20281231T235959",
+                   "20280915T210000", "20280916T010000", {}, {}, "20281210T120000",
+                   {"20280915T210000", "20281015T210000", "20281115T210000", "20281215T210000"}},
+        ExpandCase{"MonthlyOnThe31stUntilBeyondHorizon", "FREQ=MONTHLY;UNTIL=20281231T235959", "20280831T200000",
+                   "20280831T230000", {}, {}, "20281210T120000",
+                   {"20280831T200000", "20281031T200000", "20281231T200000"}},
         ExpandCase{"MonthlyIntervalAboveTwelve", "FREQ=MONTHLY;INTERVAL=14;COUNT=3", "20251115T200000",
                    "20251115T210000", {}, {}, "20300101T120000",
                    {"20251115T200000", "20270115T200000", "20280315T200000"}},
