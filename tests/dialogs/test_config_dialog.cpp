@@ -834,10 +834,15 @@ TEST_F(SettingsWithPortal, UserCategoriesRefusedByThePortalAreKeptAndTheUserIsTo
     ASSERT_NE(page, nullptr);
     page->Table()->setCurrentCell(2, 0);
     Click(page->DeleteButton());
+    Toggle(Show<OrvConfigPage_Update>(ORV_PAGE_UPDATE)->CheckBox());
+    Show<OrvConfigPage>(ORV_PAGE_USER_CATEGORIES);
+    const std::string before = sandbox_->Text();
     ASSERT_TRUE(server_->SetFault("retcode=-5:V001_User_SetCategories"));
     Click(d.OkButton());
     EXPECT_NE(page->ApplyResult(), 0);
     EXPECT_TRUE(d.isVisible()) << "the edited list is not thrown away";
+    EXPECT_EQ(d.CurrentPage(), page);
+    EXPECT_EQ(sandbox_->Text(), before) << "nothing else is stored either";
     ASSERT_FALSE(OrvMessageWindow::Recorded().empty());
     EXPECT_EQ(OrvMessageWindow::Recorded().back().title, "ERROR");
     EXPECT_EQ(page->List().Count(), 2);
@@ -849,6 +854,25 @@ TEST_F(SettingsWithPortal, UserCategoriesRefusedByThePortalAreKeptAndTheUserIsTo
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(d.result(), ZAF_DIALOG_OK);
     EXPECT_EQ(PortalCategories(), (std::vector<std::string>{"Stammtisch", "Schnupperabend"}));
+    EXPECT_EQ(sandbox_->Value("DEFAULT", "CheckForUpdatesOnStart"), "0");
+}
+
+TEST_F(SettingsWithPortal, CancelAfterARefusedOkStoresNothing)
+{
+    OrvConfigDialog& d = Open();
+    auto* page = Show<OrvConfigPage_UserCategories>(ORV_PAGE_USER_CATEGORIES);
+    page->Table()->setCurrentCell(0, 0);
+    Click(page->DeleteButton());
+    auto* login = Show<OrvConfigPage_Login>(ORV_PAGE_LOGIN);
+    QTest::keyClicks(login->UserField(), "2");
+    const std::string before = sandbox_->Text();
+    ASSERT_TRUE(server_->SetFault("retcode=-5:V001_User_SetCategories"));
+    Click(d.OkButton());
+    ASSERT_TRUE(d.isVisible());
+    Click(d.CancelButton());
+    EXPECT_EQ(d.result(), ZAF_DIALOG_CLOSE);
+    EXPECT_EQ(sandbox_->Text(), before);
+    EXPECT_EQ(ConfigSandbox::Config().GetUserCategoryList()->Count(), 3);
 }
 
 TEST_F(SettingsWithPortal, CancelSendsNoCategories)

@@ -808,17 +808,22 @@ void OrvConfigDialog::ShowPage(int pageID)
 
 void OrvConfigDialog::Ok()
 {
-    if (current_) OrvSendEvent(current_, OrvEvent(ORV_CFG_APPLY));
-    for (OrvConfigPage* p : before_) OrvSendEvent(p, OrvEvent(ORV_CFG_APPLY));
-    // A page whose values were refused keeps the dialog open on it, so
-    // that what was entered there is not lost.
     std::vector<OrvConfigPage*> pages(before_);
     if (current_) pages.insert(pages.begin(), current_);
-    for (OrvConfigPage* p : pages)
+    // The portal may refuse the user's categories: they go first, and when
+    // refused nothing else is stored and the dialog stays open on them, so
+    // that neither what was entered is lost nor a later cancel breaks its
+    // promise to store nothing.
+    for (OrvConfigPage* p : pages) {
+        if (!dynamic_cast<OrvConfigPage_UserCategories*>(p)) continue;
+        OrvSendEvent(p, OrvEvent(ORV_CFG_APPLY));
         if (p->ApplyFailed()) {
             ShowPage(p->PageID());
             return;
         }
+    }
+    for (OrvConfigPage* p : pages)
+        if (!dynamic_cast<OrvConfigPage_UserCategories*>(p)) OrvSendEvent(p, OrvEvent(ORV_CFG_APPLY));
     done(ZAF_DIALOG_OK);
 }
 
