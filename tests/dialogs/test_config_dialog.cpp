@@ -4,6 +4,7 @@
 // for the user's categories and persons, the local portal service.
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -368,8 +369,14 @@ TEST_F(SettingsDialog, TypedTextKeepsOnlyWhatTheWindowCodePageHolds)
     login->UserField()->clear();
     TypeText(login->UserField(), QString::fromUtf8("Zoë€☃"));
     EXPECT_EQ(login->UserField()->text(), QString::fromUtf8("Zoë€"));
+    // Pasted text keeps the characters that fit.
+    QApplication::clipboard()->setText(QString::fromUtf8(" Ä☃B"));
+    login->UserField()->setFocus();
+    login->UserField()->end(false);
+    QTest::keyClick(login->UserField(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(login->UserField()->text(), QString::fromUtf8("Zoë€ ÄB"));
     Click(d.OkButton());
-    EXPECT_EQ(sandbox_->Value("DEFAULT", "Username"), "Zo\xEB\x80");
+    EXPECT_EQ(sandbox_->Value("DEFAULT", "Username"), "Zo\xEB\x80 \xC4" "B");
 }
 
 struct LanguageCase {
@@ -535,6 +542,39 @@ TEST_F(SettingsDialog, CategoriesOfferTheBuiltInTableWithoutTheFirstRow)
     EXPECT_EQ(sandbox_->Value("CATEGORIES", "1"), "201");
     EXPECT_EQ(sandbox_->Value("CATEGORIES", "2"), "101");
     EXPECT_EQ(sandbox_->Value("CATEGORIES", "3"), "");
+}
+
+struct DeleteCase {
+    int page;
+    const char* section;
+    const char* first;    // key 1 after the first row went
+    const char* second;   // key 2
+};
+
+TEST_F(SettingsDialog, DeleteRemovesTheCurrentRowOnly)
+{
+    const DeleteCase cases[] = {
+        {ORV_PAGE_POOLS, "POOLS", "Standard;0", ""},
+        {ORV_PAGE_SCENES, "SCENES", "tango;0", ""},
+        {ORV_PAGE_CATEGORIES, "CATEGORIES", "201", ""},
+        {ORV_PAGE_ICAL_IMPORT, "ICALIMPORTS", "", "<none>"},
+    };
+    OrvConfigDialog& d = Open();
+    for (const DeleteCase& c : cases) {
+        auto* page = Show<OrvConfigListPage>(c.page);
+        ASSERT_NE(page, nullptr);
+        const int rows = page->Table()->rowCount();
+        const QString second = rows > 1 ? page->Table()->item(1, 0)->text() : QString();
+        page->Table()->setCurrentCell(0, 0);
+        Click(page->DeleteButton());
+        EXPECT_EQ(page->Table()->rowCount(), rows - 1) << c.section;
+        if (rows > 1) EXPECT_EQ(page->Table()->item(0, 0)->text(), second) << c.section;
+    }
+    Click(d.OkButton());
+    for (const DeleteCase& c : cases) {
+        EXPECT_EQ(sandbox_->Value(c.section, "1"), c.first) << c.section;
+        EXPECT_EQ(sandbox_->Value(c.section, "2"), c.second) << c.section;
+    }
 }
 
 TEST_F(SettingsDialog, EmptyListDisablesEditAndDelete)

@@ -317,6 +317,15 @@ TEST_F(PortalDialogs, CompleteRegistrationReachesThePortalStoresTheLoginAndEndsW
     EXPECT_EQ(fresh.Service().Login("juergen", "gehe&im", 0), 0);
 }
 
+TEST_F(PortalDialogs, RegistrationRecordQuotesTheFieldsInOrder)
+{
+    OrvRegisterUserDialog d(client_->Service(), client_->Config());
+    Fill(d, {"Tom & \"Jerry\" Müller", "tj", "t@example.org", "p&w", "p&w"});
+    EXPECT_EQ(d.UserRecord(),
+              "{\"name\":\"Tom #38; \\\"Jerry\\\" M\xC3\xBCller\",\"username\":\"tj\",\"email\":\"t@example.org\","
+              "\"password\":\"p#38;w\",\"password2\":\"p#38;w\"}");
+}
+
 TEST_F(PortalDialogs, RegistrationThePortalBlocksShowsTheHintAndEndsWithoutOk)
 {
     PortalWith blocking(dir_ + "/blocking.db", {"--block-new-users"});
