@@ -9,7 +9,9 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cstdio>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "OrvAboutDialog.h"
@@ -30,26 +32,19 @@
 #include "views/OrvCalendarTable.h"
 #include "views/OrvSharedDate.h"
 #include "views/editors/OrvEventRRuleDialog.h"
-// The portal dialogs of the editors (registration, user selection,
-// transfer, update) are taken when that library provides them.
-#if __has_include("views/editors/OrvEventEditing.h")
+#include "views/editors/OrvCalQuery.h"
+#include "views/editors/OrvCalendarManager.h"
+#include "views/editors/OrvConfigDialog.h"
 #include "views/editors/OrvEventEditing.h"
-#define ORV_HAVE_EVENT_EDITING 1
-#else
-#define ORV_HAVE_EVENT_EDITING 0
-#endif
-#if __has_include("views/editors/OrvPortalDialogs.h")
 #include "views/editors/OrvPortalDialogs.h"
-#define ORV_HAVE_PORTAL_DIALOGS 1
-#else
-#define ORV_HAVE_PORTAL_DIALOGS 0
-#endif
+#include "portal/OrvImportNormaliser.h"
+#include "portal/ui/OrvImportRegisterWindow.h"
+#include "portal/ui/OrvWebPersonDialog.h"
 
 namespace {
 OrvMainWindow* mainWindow = nullptr;
 
 // Text numbers of the main window's own messages.
-constexpr int TEXT_NOT_AVAILABLE = 300;
 constexpr int TEXT_LEFT_AREA = 302;
 constexpr int TEXT_BOTTOM_AREA = 303;
 constexpr int TEXT_CONNECTED = 304;
@@ -72,6 +67,46 @@ QString TextWith(int number, const QString& value)
     return text;
 }
 
+std::string EventKey(const OrvCalendarComponent* event)
+{
+    const OrvCalTime& r = event->recurrenceId;
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "|%04d%02d%02dT%02d%02d%02d", r.Year(), r.Month(), r.Day(), r.Hour(), r.Minute(),
+                  r.Second());
+    return event->uid + stamp;
+}
+
+// A download that is read into the calendar without emptying it brings the
+// portal's copy of events the calendar already holds; the copy replaces the
+// older one (same UID and replaced date) instead of showing the event twice.
+// Events the portal did not send stay as they are.
+void DropSupersededEvents(OrvCalendar& calendar, int firstNewBlock)
+{
+    std::set<std::string> fresh;
+    for (int i = firstNewBlock; i < calendar.components.Count(); ++i)
+        for (OrvElement* e = calendar.Component(i)->children.First(); e; e = e->Next()) {
+            auto* event = static_cast<OrvCalendarComponent*>(e);
+            if (event->IsA(ORV_VEVENT) && !event->uid.empty()) fresh.insert(EventKey(event));
+        }
+    if (fresh.empty()) return;
+    std::vector<OrvCalendarComponent*> superseded;
+    for (int i = 0; i < firstNewBlock && i < calendar.components.Count(); ++i) {
+        OrvCalendarComponent* block = calendar.Component(i);
+        for (OrvElement* e = block->children.First(); e;) {
+            auto* event = static_cast<OrvCalendarComponent*>(e);
+            e = e->Next();
+            if (event->IsA(ORV_VEVENT) && !event->uid.empty() && fresh.count(EventKey(event))) {
+                block->children.Subtract(event);
+                superseded.push_back(event);
+            }
+        }
+    }
+    if (superseded.empty()) return;
+    // The occurrences point at the events; rebuild before they go.
+    calendar.RebuildOccurrences();
+    for (OrvCalendarComponent* event : superseded) delete event;
+}
+
 bool Repeats(const OrvCalendarComponent* event) { return event && event->rrule.frequency != 0 && event->rrule.frequency != 7; }
 
 // The portal client in the role the document's publishing needs.
@@ -88,32 +123,6 @@ private:
     OrvMainWindow* window_;
 };
 }  // namespace
-
-// ---------------------------------------------------------------------------
-// Portal queries
-
-OrvMainQuery OrvReadMainQuery(json::Object& element)
-{
-    OrvMainQuery q;
-    auto text = [&element](const char* member) -> std::string {
-        return static_cast<json::String&>(element[member]).Value();
-    };
-    q.name = OrvToSingleByte(text("name"));
-    const std::string type = text("type");
-    q.query.type = type == "user" ? 2 : type == "my" ? 1 : 3;
-    q.query.userID = std::atoi(text("userid").c_str());
-    q.query.pool = text("pool");
-    const std::string scenes = text("scenes");
-    q.query.scenes = scenes.substr(0, scenes.find('+'));
-    const std::string categories = text("categories");
-    q.query.lesson = categories.find("lesson") != std::string::npos;
-    q.query.workshop = categories.find("workshop") != std::string::npos;
-    q.query.event = categories.find("event") != std::string::npos;
-    q.query.country = text("country");
-    q.query.zip = text("zip");
-    q.query.city = text("city");
-    return q;
-}
 
 // ---------------------------------------------------------------------------
 // Top area
@@ -357,11 +366,6 @@ void OrvMainWindow::BroadcastChange()
     UpdateStatus();
 }
 
-void OrvMainWindow::NotAvailable(int command)
-{
-    OrvMessageWindow::Show(this, QStringLiteral("Hinweis"), TextWith(TEXT_NOT_AVAILABLE, QString::number(command)));
-}
-
 // --- menu lists ------------------------------------------------------------
 
 std::vector<OrvMenuListEntry> OrvMainWindow::CategoryEntries() const
@@ -398,18 +402,26 @@ std::vector<OrvMenuListEntry> OrvMainWindow::QueryEntries(bool fetch)
 
 std::vector<OrvMenuListEntry> OrvMainWindow::FetchQueries()
 {
-    std::vector<OrvMenuListEntry> entries;
-    if (!loggedIn_) return entries;
-    json::Array list;
-    // User 0: the logged-in user's own queries.
-    if (portal_->UserGetBackendQueries(0, list) != 0) return entries;
+    if (!loggedIn_) return {};
+    // User 0: the logged-in user's own queries; the process keeps one list,
+    // which the calendar manager edits too.
+    OrvGetCalQueryList(*portal_);
+    return SnapshotQueries();
+}
+
+std::vector<OrvMenuListEntry> OrvMainWindow::SnapshotQueries()
+{
     queries_.clear();
-    for (size_t i = 0; i < list.Size(); ++i) {
-        auto query = std::make_unique<OrvMainQuery>(OrvReadMainQuery(static_cast<json::Object&>(list[i])));
-        query->id = static_cast<int>(queries_.size()) + 1;
+    const OrvCalQueryList& list = OrvCalQueries();
+    for (int i = 0; i < list.Count(); ++i) {
+        auto query = std::make_unique<OrvMainQuery>();
+        query->id = list.Item(i)->id;
+        query->name = list.Item(i)->name;
+        query->query = list.Item(i)->ToCalendarQuery();
         queries_.push_back(query.get());
         queryStore_.push_back(std::move(query));
     }
+    std::vector<OrvMenuListEntry> entries;
     for (OrvMainQuery* q : queries_) entries.push_back({OrvQString(q->name), q->id, q});
     return entries;
 }
@@ -467,7 +479,9 @@ int OrvMainWindow::DownloadCalendar(const OrvMainQuery* query, bool replace)
         return result;
     }
     if (replace) calendar_->Clear();
+    const int blocksBefore = calendar_->components.Count();
     calendar_->Load(CalendarFileName);
+    if (!replace) DropSupersededEvents(*calendar_, blocksBefore);
     calendar_->RebuildOccurrences();
     if (replace) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
     else date_->Notify();
@@ -481,22 +495,32 @@ int OrvMainWindow::CheckForUpdates()
     hooks.renewLogin = [this]() { return EnsureLogin(); };
     hooks.showDialog = [this](const std::string& version, const std::string& history, int& state,
                               std::string& path) {
-#if ORV_HAVE_PORTAL_DIALOGS
+        if (hooks_.updateDialog) return hooks_.updateDialog(version, history, state, path);
         return OrvRunUpdateDialog(this, *portal_, version, history, state, path);
-#endif
-        // Without the update dialog: tell the user what is offered; nothing
-        // is installed.
-        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"),
-                               TextWith(102, QStringLiteral("OrvCalendar")) + QStringLiteral(" (") +
-                                   QString::fromUtf8(version.c_str()) + QStringLiteral(")\n\n") +
-                                   QString::fromUtf8(history.c_str()));
-        return ZAF_DIALOG_CLOSE;
     };
     hooks.endProgram = [this]() { OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE)); };
     return OrvUpdateCheck(*portal_, hooks, programToStart_);
 }
 
 // --- commands --------------------------------------------------------------
+
+OrvEventEditContext OrvMainWindow::EditContext()
+{
+    OrvEventEditContext context;
+    context.parent = this;
+    context.calendar = calendar_;
+    context.portal = portal_;
+    context.ensureLogin = [this]() { return EnsureLogin(); };
+    context.broadcastChange = [this]() { BroadcastChange(); };
+    context.askRepeating = hooks_.askRepeating;
+    context.runWizard = hooks_.runWizard;
+    context.choosePerson = [this](int kind, int category, OrvAddress& person) {
+        if (hooks_.choosePerson) return hooks_.choosePerson(kind, category, person);
+        EnsureLogin();
+        return OrvChoosePerson(this, *portal_, kind, category, person);
+    };
+    return context;
+}
 
 int OrvMainWindow::NewOrEditEvent(const OrvEvent& event)
 {
@@ -506,39 +530,58 @@ int OrvMainWindow::NewOrEditEvent(const OrvEvent& event)
                                                  "für die Sie Veranstaltungen erfassen wollen."));
         return -1;
     }
-#if ORV_HAVE_EVENT_EDITING
-    OrvEventEditContext context;
-    context.parent = this;
-    context.calendar = calendar_;
-    context.portal = portal_;
-    context.ensureLogin = [this]() { return EnsureLogin(); };
-    context.broadcastChange = [this]() { BroadcastChange(); };
-    context.askRepeating = hooks_.askRepeating;
+    const OrvEventEditContext context = EditContext();
     if (event.type == ORV_CMD_EDIT_EVENT) return OrvEditEventDate(context, static_cast<OrvEventDate*>(event.data));
     // From a day of the month table the request names the day and the
     // category; from the menus only the category comes, in the value.
     const auto* request = static_cast<const OrvNewEventRequest*>(event.data);
     return OrvNewEvent(context, request ? request->date : date_->Get(),
                        request && request->category ? request->category : static_cast<int>(event.value));
-#else
-    if (event.type == ORV_CMD_EDIT_EVENT) {
-        auto* date = static_cast<OrvEventDate*>(event.data);
-        if (date && Repeats(date->event)) {
-            int value = 0;
-            const int answer = hooks_.askRepeating ? hooks_.askRepeating(event.type, date->event->summary, value)
-                                                   : [&]() {
-                                                         OrvRepeatingEventDialog dialog(event.type, date->event->summary, this);
-                                                         const int r = dialog.Control();
-                                                         value = dialog.Value();
-                                                         return r;
-                                                     }();
-            if (answer != ZAF_DIALOG_OK) return -1;
-        }
+}
+
+int OrvMainWindow::EmptyWizard()
+{
+    return OrvOpenEmptyWizard(EditContext());
+}
+
+int OrvMainWindow::Settings()
+{
+    const int result = hooks_.settingsDialog ? hooks_.settingsDialog() : OrvRunSettingsDialog(this, portal_);
+    if (result != ZAF_DIALOG_OK) return result;
+    // The language, the categories and the scenes may have changed.
+    Event(OrvEvent(ORV_CMD_RELOAD_LANGUAGE));
+    BroadcastChange();
+    return result;
+}
+
+int OrvMainWindow::CalendarManager()
+{
+    EnsureLogin();
+    const int result = hooks_.calendarManager ? hooks_.calendarManager() : OrvRunCalendarManager(this, *portal_);
+    // The manager may have changed the list; the access pane shows it anew.
+    SnapshotQueries();
+    if (topArea_ && topArea_->AccessPane()->CalendarsGroup()->IsExpanded())
+        topArea_->AccessPane()->CalendarsGroup()->SetExpanded(true);
+    return result;
+}
+
+void OrvMainWindow::ShowImportTable()
+{
+    OrvMainBottomArea* bottom = BottomArea();
+    if (!importPage_) {
+        importTable_ = new OrvImportRegisterWindow(*calendar_, *portal_);
+        importPage_ = new OrvRegisterWindow(importTable_->Title(), true);
+        auto* pageLayout = new QVBoxLayout(importPage_);
+        pageLayout->setContentsMargins(0, 0, 0, 0);
+        importTable_->setParent(importPage_);
+        pageLayout->addWidget(importTable_);
+        bottom->AddRegisterWindow(importPage_);
+    } else {
+        // A new import: the rows of the addresses now in the calendar.
+        importTable_->Reload();
+        if (bottom->Shown() != importPage_) bottom->Event(OrvEvent(ORV_CMD_CHOOSE_REGISTER, 0, importPage_));
     }
-    // The event wizard is not part of this program version.
-    NotAvailable(event.type);
-    return -1;
-#endif
+    ShowBottomArea();
 }
 
 int OrvMainWindow::DeleteEventDate(OrvEventDate* date)
@@ -592,6 +635,11 @@ int OrvMainWindow::ImportWithProfile(int profileID)
     calendar_->Clear();
     calendar_->addresses.Destroy();
     calendar_->Load(local.toStdString());
+    // Scenes, categories, places and organizers of the profile; places the
+    // portal does not know become address book entries for the import table.
+    EnsureLogin();
+    OrvPortalAddressSource source(*portal_);
+    OrvNormaliseImport(*calendar_, *profile, source);
     calendar_->RebuildOccurrences();
     BroadcastChange();
     date_->Notify();
@@ -671,20 +719,22 @@ int OrvMainWindow::UploadAll()
 
 int OrvMainWindow::AssignToUser(OrvEventDate* date)
 {
-#if ORV_HAVE_PORTAL_DIALOGS
     if (!date || !date->event) return -1;
     EnsureLogin();
-    OrvSelectUserDialog dialog(portal_, this);
-    if (dialog.Control() != ZAF_DIALOG_OK || dialog.SelectedID() == 0) return -1;
-    const int result = portal_->EventSetUser(date->event->eventId, dialog.SelectedID());
+    int user = 0;
+    if (hooks_.selectUser) {
+        user = hooks_.selectUser();
+    } else {
+        OrvSelectUserDialog dialog(portal_, this);
+        if (dialog.Control() != ZAF_DIALOG_OK) return -1;
+        user = dialog.SelectedID();
+    }
+    if (user == 0) return -1;
+    const int result = portal_->EventSetUser(date->event->eventId, user);
     if (result != 0) return result;
     calendar_->RebuildOccurrences();
     BroadcastChange();
     return 0;
-#else
-    NotAvailable(ORV_CMD_ASSIGN_USER);
-    return -1;
-#endif
 }
 
 int OrvMainWindow::About()
@@ -764,35 +814,32 @@ int OrvMainWindow::Event(const OrvEvent& event)
     case ORV_CMD_ABOUT:
         About();
         return event.type;
-#if ORV_HAVE_PORTAL_DIALOGS
     case ORV_CMD_TRANSFER:
-        OrvRunTransferDialog(this);
+        if (hooks_.transferDialog) hooks_.transferDialog();
+        else OrvRunTransferDialog(this);
         return event.type;
     case ORV_CMD_ASSIGN_USER:
         AssignToUser(date);
         return event.type;
-#else
-    case ORV_CMD_TRANSFER:
-    case ORV_CMD_ASSIGN_USER:
-#endif
     case ORV_CMD_SETTINGS:
+        Settings();
+        return event.type;
     case ORV_CMD_EMPTY_WIZARD:
+        EmptyWizard();
+        return event.type;
     case ORV_CMD_CALENDAR_MANAGER:
+        CalendarManager();
+        return event.type;
     case ORV_CMD_SHOW_IMPORT_TABLE:
-        NotAvailable(event.type);
+        ShowImportTable();
         return event.type;
     case ORV_CMD_REGISTER: {
         int result;
         if (hooks_.registerDialog) {
             result = hooks_.registerDialog();
         } else {
-#if ORV_HAVE_PORTAL_DIALOGS
             OrvRegisterUserDialog dialog(*portal_, *Config(), this);
             result = dialog.Control();
-#else
-            NotAvailable(event.type);
-            result = ZAF_DIALOG_CLOSE;
-#endif
         }
         // Registered but not yet cleared, or given up: the program ends.
         if (result != ZAF_DIALOG_OK) OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE));

@@ -20,12 +20,15 @@
 #include "platform/OrvEvent.h"
 #include "portal/OrvWebServiceJoomla.h"
 #include "views/OrvRegisterBar.h"
+#include "views/editors/OrvEventEditing.h"
 
+class OrvAddress;
 class OrvCalendar;
 class OrvCalendarComponent;
 class OrvCalendarConfig;
 class OrvEventDate;
 class OrvHTTPClientWindow;
+class OrvImportRegisterWindow;
 class OrvPluginHost;
 class OrvSharedDate;
 class QLabel;
@@ -38,9 +41,6 @@ struct OrvMainQuery {
     std::string name;             // window code page
     OrvWebServiceJoomla::CalendarQuery query;
 };
-
-// Reads one element of the portal's query list.
-OrvMainQuery OrvReadMainQuery(json::Object& element);
 
 class OrvMainTopArea : public QWidget, public OrvEventHandler {
     Q_OBJECT
@@ -89,6 +89,19 @@ struct OrvMainWindowHooks {
     std::function<int()> registerDialog;
     // The about dialog's control loop.
     std::function<int(QDialog& dialog)> runDialog;
+    // The event wizard's control loop (new, edit and the empty wizard).
+    std::function<int(OrvEventWizard& wizard)> runWizard;
+    // The person dialog of the wizard: true when a person was chosen.
+    std::function<bool(int kind, int category, OrvAddress& person)> choosePerson;
+    // Settings dialog, calendar manager, transfer dialog: their results.
+    std::function<int()> settingsDialog;
+    std::function<int()> calendarManager;
+    std::function<int()> transferDialog;
+    // User selection: the chosen user's id, 0 when cancelled.
+    std::function<int()> selectUser;
+    // The update dialog: its result (10135 to install, path set).
+    std::function<int(const std::string& version, const std::string& history, int& state, std::string& path)>
+        updateDialog;
 };
 
 class OrvMainWindow : public QMainWindow, public OrvEventHandler {
@@ -117,6 +130,8 @@ public:
     bool IsBottomAreaShown() const { return mainSplitter_ != nullptr; }
     QSplitter* MainSplitter() const { return mainSplitter_; }
     OrvHTTPClientWindow* RequestLog() const { return requestLog_; }
+    // Null until an import showed it.
+    OrvImportRegisterWindow* ImportTable() const { return importTable_; }
     QObject* CalendarView();
     const std::vector<OrvPullDownItem*>& Menus() const { return menus_; }
     QToolBar* ToolBar() const { return toolBar_; }
@@ -144,6 +159,8 @@ public:
     int DownloadCalendar(const OrvMainQuery* query, bool replace);
     // The portal's query list, fetched now (empty without a login).
     std::vector<OrvMenuListEntry> FetchQueries();
+    // Entries for the process's query list as it stands, without fetching.
+    std::vector<OrvMenuListEntry> SnapshotQueries();
     // The name of the file the calendar download writes.
     static constexpr const char* CalendarFileName = "Calendar.ics";
 
@@ -158,7 +175,11 @@ private:
     void ToggleBottomArea();
     void ShowBottomArea();
     void BroadcastChange();
-    void NotAvailable(int command);
+    int Settings();
+    int EmptyWizard();
+    int CalendarManager();
+    void ShowImportTable();
+    OrvEventEditContext EditContext();
 
     int NewOrEditEvent(const OrvEvent& event);
     int DeleteEventDate(OrvEventDate* date);
@@ -199,6 +220,8 @@ private:
     OrvMainBottomArea* bottomArea_ = nullptr;
     QSplitter* mainSplitter_ = nullptr;
     OrvHTTPClientWindow* requestLog_ = nullptr;
+    OrvRegisterWindow* importPage_ = nullptr;
+    OrvImportRegisterWindow* importTable_ = nullptr;
 
     // Queries of every fetch stay alive for the run: menu entries and
     // buttons of older fetches still carry pointers to them.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <csignal>
+#include <curl/curl.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
@@ -64,6 +65,38 @@ public:
         pid_ = -1;
         if (output_ >= 0) ::close(output_);
         output_ = -1;
+    }
+
+    // Ends the service at once, as a crash would (no reply is finished).
+    void Kill()
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, SIGKILL);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+        pid_ = -1;
+    }
+
+    // Switches the fault rules of the running service ("" for none).
+    bool SetFault(const std::string& rules)
+    {
+        CURL* curl = curl_easy_init();
+        if (!curl) return false;
+        char* escaped = curl_easy_escape(curl, rules.c_str(), static_cast<int>(rules.size()));
+        const std::string body = std::string("mode=") + escaped;
+        curl_free(escaped);
+        const std::string url = "http://" + Host() + "/orv-test/fault";
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl, CURLOPT_NOPROXY, "*");
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT, 10L);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, +[](char*, size_t s, size_t n, void*) { return s * n; });
+        const CURLcode rc = curl_easy_perform(curl);
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_cleanup(curl);
+        return rc == CURLE_OK && status == 200;
     }
 
     int Port() const { return port_; }

@@ -323,19 +323,33 @@ TEST_F(CommandTest, EveryCommandIsTakenWithoutAPortal)
     window->Hooks().askRepeating = [](int, const std::string&, int&) { return ZAF_DIALOG_CLOSE; };
     window->Hooks().chooseFile = [](bool) { return QString(); };
     window->Hooks().runDialog = [](QDialog&) { return ZAF_DIALOG_CLOSE; };
+    window->Hooks().runWizard = [](OrvEventWizard&) { return ZAF_DIALOG_CLOSE; };
+    int dialogs = 0;
+    auto closed = [&dialogs]() {
+        ++dialogs;
+        return ZAF_DIALOG_CLOSE;
+    };
+    window->Hooks().settingsDialog = closed;
+    window->Hooks().calendarManager = closed;
+    window->Hooks().transferDialog = closed;
+    window->Hooks().selectUser = [&dialogs]() {
+        ++dialogs;
+        return 0;
+    };
     // The commands that carry an event date.
     const std::set<int> withDate = {10108, 10109, 10118, 10155, 10162, 10168, 10200};
     for (int command = 10101; command <= 10205; ++command) {
-        // Login sequence, exit and the commands that open modal dialogs of
-        // their own (registration, user selection, transfer) are left out.
-        if (command == 10103 || command == 10106 || command == 10151 || command == 10155 || command == 10166)
-            continue;
+        // Login sequence, exit and registration (which ends the run when
+        // it is given up) are left out.
+        if (command == 10103 || command == 10106 || command == 10151) continue;
         SCOPED_TRACE(command);
         OrvEventDate* date = Occurrence("Tanzkurs");
         Send(command, 0, withDate.count(command) ? date : nullptr);
     }
     QApplication::processEvents();
     EXPECT_TRUE(window->isVisible());
+    // Settings, calendar manager, user selection and transfer each opened.
+    EXPECT_EQ(dialogs, 4);
 }
 
 }  // namespace

@@ -230,6 +230,15 @@ int OrvNewEvent(const OrvEventEditContext& c, const ZafUTimeData& day, int categ
     return 0;
 }
 
+int OrvOpenEmptyWizard(const OrvEventEditContext& c)
+{
+    // Lets the user look through the pages; the event is thrown away.
+    OrvEventWizard wizard(nullptr, nullptr, ORV_EDIT_NEW, ORV_OPEN_CREATE, OrvPortalWizardServices(c), c.parent);
+    wizard.SetPresetDate(OrvSharedDate::Instance()->Get());
+    wizard.Prepare();
+    return Run(c, wizard);
+}
+
 int OrvEditEventDate(const OrvEventEditContext& c, OrvEventDate* date)
 {
     if (!c.calendar || !date || !date->event || !ScenesConfigured(c)) return -1;

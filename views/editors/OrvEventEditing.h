@@ -40,6 +40,9 @@ OrvEventWizardServices OrvPortalWizardServices(const OrvEventEditContext& contex
 // optional preset category. 0 when the event was stored, -1 otherwise.
 int OrvNewEvent(const OrvEventEditContext& context, const ZafUTimeData& day, int category);
 
+// An empty event wizard (10138) that stores nothing; the wizard's result.
+int OrvOpenEmptyWizard(const OrvEventEditContext& context);
+
 // Edit an event date (10108): asks whether one date or the series changes
 // when the event repeats. 0 when stored, -1 otherwise.
 int OrvEditEventDate(const OrvEventEditContext& context, OrvEventDate* date);
