@@ -68,7 +68,7 @@ void OrvWebPersonDialog::ShowList(int selectID)
         list_->deleteLater();
     }
     list_ = new OrvWebPersonTable(portal_, category_, this);
-    body_->addWidget(list_);
+    Place(list_);
     connect(list_, &OrvWebPersonTable::rowChosen, this, [this](int n) { EditRow(n); });
     connect(list_, &OrvWebPersonTable::currentRowChanged, this, [this](int) { UpdateButtons(); });
     connect(list_->Table(), &QTableWidget::itemSelectionChanged, this, [this]() { UpdateButtons(); });
@@ -85,7 +85,7 @@ void OrvWebPersonDialog::EditRow(int n)
     list_->deleteLater();
     list_ = nullptr;
     editor_ = new OrvWebPersonWindow(portal_, category_, &person, this);
-    body_->addWidget(editor_);
+    Place(editor_);
     connect(editor_, &OrvWebPersonWindow::finished, this, [this](int savedID) { ShowList(savedID); });
     listButtons_->hide();
 }
@@ -98,9 +98,20 @@ void OrvWebPersonDialog::NewPerson()
         list_ = nullptr;
     }
     editor_ = new OrvWebPersonWindow(portal_, category_, nullptr, this);
-    body_->addWidget(editor_);
+    Place(editor_);
     connect(editor_, &OrvWebPersonWindow::finished, this, [this](int savedID) { ShowList(savedID); });
     listButtons_->hide();
+}
+
+void OrvWebPersonDialog::Place(QWidget* part)
+{
+    body_->addWidget(part);
+    // A child added to a shown dialog would appear only from the event
+    // loop; until then its buttons take no click. Show and lay it out now.
+    if (isVisible()) {
+        part->show();
+        layout()->activate();
+    }
 }
 
 void OrvWebPersonDialog::UpdateButtons()

@@ -44,6 +44,8 @@ public:
     QPushButton* CloseButton() const { return close_; }
 
 private:
+    // Puts the list or the editing window into the dialog's body.
+    void Place(QWidget* part);
     void UpdateButtons();
     void Accept();
 

@@ -493,16 +493,18 @@ int OrvWebPersonWindow::Save()
         OrvMessageWindow::ShowWindowText(this, "HINWEIS", text.c_str());
         return 1;
     }
-    record_ = work;
     int savedID = 0;
-    const int result = portal_.PersonSave("", record_.Text(), savedID);
+    const int result = portal_.PersonSave("", work.Text(), savedID);
     if (result != 0) {
+        // The record keeps the values the pages compare with: a field the
+        // user sets back to its old value must send that value next time.
         // The input stays in the window, so the user can try again.
         const QString message = QString::fromUtf8(portal_.Message().c_str());
         OrvMessageWindow::Show(this, QStringLiteral("ERROR"),
                                message.isEmpty() ? Caption(290) : Caption(290) + QLatin1Char('\n') + message);
         return result;
     }
+    record_ = work;
     // A new person's pictures go up under the id the portal gave it.
     const int personID = record_.id != 0 ? record_.id : savedID;
     for (OrvWebPersonPage* page : pages_) page->Saved(personID);

@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "ModalGuard.h"
 #include "app/OrvCalendarConfig.h"
 #include "platform/qt/OrvMessageWindow.h"
 
@@ -12,6 +13,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     OrvMessageWindow::SetTestMode(true);
+    persondialogtest::InstallModalGuard();
     QTemporaryDir directory;
     OrvCalendarConfig config(directory.path().toStdString());
     ::testing::InitGoogleTest(&argc, argv);
