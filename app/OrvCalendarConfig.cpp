@@ -57,6 +57,26 @@ std::vector<std::string> SplitFields(const char* value)
     return fields;
 }
 
+// Splits at every ";", keeping empty fields in their place. Import
+// profiles are written with every field, empty person names included; with
+// empty fields skipped, the fields after an empty one would move up and the
+// second person would be lost.
+std::vector<std::string> SplitFieldsKeepingEmpty(const char* value)
+{
+    std::vector<std::string> fields;
+    std::string cur;
+    for (const char* p = value; *p; ++p) {
+        if (*p == ';') {
+            fields.push_back(cur);
+            cur.clear();
+        } else {
+            cur += *p;
+        }
+    }
+    fields.push_back(cur);
+    return fields;
+}
+
 int LeadingInt(const std::string& s)
 {
     return static_cast<int>(std::strtol(s.c_str(), nullptr, 10));
@@ -284,7 +304,7 @@ void OrvCalendarConfig::ReadICalImports()
         std::snprintf(key, sizeof key, "%d", n);
         const char* v = config_.Read(ORVCFG_SECTION_ICALIMPORTS, key, "");
         if (!*v) break;
-        std::vector<std::string> f = SplitFields(v);
+        std::vector<std::string> f = SplitFieldsKeepingEmpty(v);
         auto* e = new OrvICalImportElement;
         e->id = n;
         if (f.size() > 0) e->name = f[0];

@@ -175,6 +175,11 @@ int OrvWebServiceJoomla::CallDownload(const std::string& command, OrvPortalReque
     Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command.c_str(), 0);
     if (PostToBuffer(request.object, request.header, request.body, response) != 0) return -1;
+    // An error page must not be stored as the file asked for.
+    if (HttpStatus() != 0 && HttpStatus() != 200) {
+        Log("Fehler", ("Der Server meldet den HTTP-Status " + std::to_string(HttpStatus())).c_str(), -1);
+        return -1;
+    }
     std::string stored;
     if (StoreDownload(response, directory, stored) == -1) return -1;
     if (!stored.empty()) path = stored;

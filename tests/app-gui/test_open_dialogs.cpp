@@ -4,6 +4,8 @@
 // without OK leaves the calendar as it was.
 #include <QAbstractItemView>
 #include <QDialog>
+#include <QDir>
+#include <QPixmap>
 #include <QListWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -49,6 +51,10 @@ public:
             if (++ticks_ < 5) return;
             ticks_ = 0;
             classes.push_back(dialog->metaObject()->className());
+            // A picture of each window for a look by eye.
+            QDir().mkpath(QStringLiteral(ORV_TEST_SCREENSHOTS));
+            dialog->grab().save(QStringLiteral(ORV_TEST_SCREENSHOTS "/") + dialog->metaObject()->className() +
+                                QStringLiteral(".png"));
             texts.push_back(ItemTexts(dialog));
             dialog->reject();
         });

@@ -424,15 +424,65 @@ TEST_F(ConfigTest, ImportProfilesRoundTrip)
 TEST_F(ConfigTest, ImportProfileFieldsMissingOrShifted)
 {
     Put("ICALIMPORTS", "1", "Nur Name");
-    Put("ICALIMPORTS", "2", "P;;101");   // the empty scene is skipped: fields move up
+    Put("ICALIMPORTS", "2", "P;;101");   // an empty scene keeps its place
+    // As written for a profile whose first person has no name.
+    Put("ICALIMPORTS", "3", "X;salsa;301;0;;5;Latin Events Nord");
     OrvICalImportList* read = config->GetICalImportList();
-    ASSERT_EQ(read->Count(), 2);
+    ASSERT_EQ(read->Count(), 3);
     EXPECT_EQ(read->Item(0)->name, "Nur Name");
     EXPECT_EQ(read->Item(0)->sceneName, "");
     EXPECT_EQ(read->Item(0)->categoryID, 0);
     EXPECT_EQ(read->Item(0)->person2Name, "");
-    EXPECT_EQ(read->Item(1)->sceneName, "101");
-    EXPECT_EQ(read->Item(1)->categoryID, 0);
+    EXPECT_EQ(read->Item(1)->sceneName, "");
+    EXPECT_EQ(read->Item(1)->categoryID, 101);
+    EXPECT_EQ(read->Item(2)->person1ID, 0);
+    EXPECT_EQ(read->Item(2)->person1Name, "");
+    EXPECT_EQ(read->Item(2)->person2ID, 5);
+    EXPECT_EQ(read->Item(2)->person2Name, "Latin Events Nord");
+}
+
+TEST_F(ConfigTest, ImportProfilesReadBackAsWritten)
+{
+    const struct {
+        const char* name;
+        const char* scene;
+        int category, person1, person2;
+        const char* person1Name;
+        const char* person2Name;
+    } cases[] = {
+        {"Voll", "salsa", 301, 12, 34, "Tanzhaus West", "Verein"},
+        {"Ohne Ort", "salsa", 301, 0, 34, "", "Verein"},
+        {"Ohne Veranstalter", "tango", 102, 12, 0, "Tanzhaus West", ""},
+        {"Leer", "", 0, 0, 0, "", ""},
+    };
+    OrvICalImportList list;
+    for (const auto& c : cases) {
+        auto* e = new OrvICalImportElement;
+        e->id = list.Count() + 1;
+        e->name = c.name;
+        e->sceneName = c.scene;
+        e->categoryID = c.category;
+        e->person1ID = c.person1;
+        e->person1Name = c.person1Name;
+        e->person2ID = c.person2;
+        e->person2Name = c.person2Name;
+        list.Add(e);
+    }
+    ASSERT_EQ(config->SetICalImportList(list), 0);
+    OrvICalImportList* read = config->GetICalImportList();
+    ASSERT_EQ(read->Count(), static_cast<int>(std::size(cases)));
+    for (int i = 0; i < read->Count(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.name);
+        const OrvICalImportElement* e = read->Item(i);
+        EXPECT_EQ(e->name, c.name);
+        EXPECT_EQ(e->sceneName, c.scene);
+        EXPECT_EQ(e->categoryID, c.category);
+        EXPECT_EQ(e->person1ID, c.person1);
+        EXPECT_EQ(e->person1Name, c.person1Name);
+        EXPECT_EQ(e->person2ID, c.person2);
+        EXPECT_EQ(e->person2Name, c.person2Name);
+    }
 }
 
 // --- defaults ----------------------------------------------------------------

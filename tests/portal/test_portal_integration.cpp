@@ -249,6 +249,13 @@ TEST_F(PortalUpdate, DeclinedDialogAndFailedDownload)
     EXPECT_EQ(state, 0);
     EXPECT_EQ(path, "unchanged");
 
+    // An error page that still names a file is not stored as the installer.
+    ASSERT_TRUE(portal_->SetFault("status500:V001_Application_DownloadUpdate"));
+    EXPECT_EQ(OrvUpdateDownload(S(), "1.0.12", state, path), -1);
+    EXPECT_EQ(state, 0);
+    EXPECT_EQ(path, "unchanged");
+    EXPECT_FALSE(std::filesystem::exists(std::string(config_->GetUpdateDirectory()) + "/OrvCalendar_1.0.12_setup.exe"));
+
     // A reply without attachment: result 0, nothing written, empty path.
     ASSERT_TRUE(portal_->SetFault("noattach"));
     EXPECT_EQ(OrvUpdateDownload(S(), "1.0.12", state, path), 0);
