@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QPixmap>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
@@ -17,6 +18,7 @@
 #include "PortalProcess.h"
 #include "model/OrvCalendar.h"
 #include "portal/ui/OrvImportRegisterWindow.h"
+#include "views/editors/OrvCalQuery.h"
 
 namespace {
 
@@ -176,6 +178,35 @@ TEST_F(OpenDialogsTest, ImportShowsTheImportTableWithThePlacesOfTheFile)
     QApplication::processEvents();
     OrvWaitFor([this]() { return window->BottomArea()->Shown() == window->ImportTable()->parentWidget(); }, 3000);
     EXPECT_EQ(window->BottomArea()->Shown(), window->ImportTable()->parentWidget());
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OpenDialogsTest, CalendarsGroupShowsTheQueriesTheManagerLeft)
+{
+    auto buttonTexts = [this]() {
+        QStringList texts;
+        for (auto* button : window->TopArea()->AccessPane()->CalendarsGroup()->findChildren<QPushButton*>())
+            texts << button->text();
+        return texts.join(QLatin1Char('|'));
+    };
+    ASSERT_TRUE(window->TopArea()->AccessPane()->CalendarsGroup()->IsExpanded());
+    EXPECT_TRUE(buttonTexts().contains(QStringLiteral("Salsa in Berlin"))) << buttonTexts().toStdString();
+    // The manager adds a query and writes the list to the portal.
+    window->Hooks().calendarManager = [this]() {
+        OrvCalQueryList& list = OrvGetCalQueryList(*window->Portal());
+        auto* query = new OrvCalQuery;
+        query->name = "Neu im Test";
+        list.Append(query);
+        EXPECT_EQ(OrvWriteCalQueryList(*window->Portal(), list), 0);
+        return ZAF_DIALOG_OK;
+    };
+    window->Event(OrvEvent(10156));
+    QApplication::processEvents();
+    EXPECT_TRUE(buttonTexts().contains(QStringLiteral("Neu im Test"))) << buttonTexts().toStdString();
+    EXPECT_TRUE(buttonTexts().contains(QStringLiteral("Salsa in Berlin")));
 }
 
 }  // namespace

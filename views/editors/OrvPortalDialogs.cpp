@@ -184,7 +184,7 @@ int OrvRegisterUserDialog::TryRegister()
         std::string message;
         if (portal_.GetError(nullptr, nullptr, &message, nullptr) != 0 || message.empty()) message = portal_.Message();
         OrvMessageWindow::Show(this, QStringLiteral("ERROR"),
-                               message.empty() ? Text(312) : QString::fromUtf8(message.c_str()));
+                               message.empty() ? Text(313) : QString::fromUtf8(message.c_str()));
         return result;
     }
     config_.StoreRegistration(user_->WindowText().c_str(), password_->WindowText().c_str(), blocked_);
