@@ -19,6 +19,8 @@
 #include "model/OrvCalendar.h"
 #include "portal/ui/OrvImportRegisterWindow.h"
 #include "views/editors/OrvCalQuery.h"
+#include "views/editors/OrvEventWizard.h"
+#include "views/editors/OrvEventWizardPages.h"
 
 namespace {
 
@@ -207,6 +209,39 @@ TEST_F(OpenDialogsTest, CalendarsGroupShowsTheQueriesTheManagerLeft)
     QApplication::processEvents();
     EXPECT_TRUE(buttonTexts().contains(QStringLiteral("Neu im Test"))) << buttonTexts().toStdString();
     EXPECT_TRUE(buttonTexts().contains(QStringLiteral("Salsa in Berlin")));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(OpenDialogsTest, WizardChoosesItsLocationFromThePortalsPersons)
+{
+    // Inside the new-event wizard the location's button opens the person
+    // dialog with the portal's locations.
+    std::vector<std::string> opened;
+    QString shown;
+    window->Hooks().runWizard = [&](OrvEventWizard& wizard) {
+        wizard.Initialise();
+        wizard.show();
+        QApplication::processEvents();
+        OrvPersonFields* location = nullptr;
+        for (auto* fields : wizard.findChildren<OrvPersonFields*>())
+            if (fields->Rooms()) location = fields;
+        EXPECT_NE(location, nullptr);
+        if (!location) return ZAF_DIALOG_CLOSE;
+        ModalCloser closer;
+        location->NewButton()->click();
+        opened = closer.classes;
+        if (!closer.texts.empty()) shown = closer.texts.front();
+        return ZAF_DIALOG_CLOSE;
+    };
+    const int events = static_cast<int>(window->Calendar()->events.size());
+    window->Event(OrvEvent(10107));
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened.front(), "OrvWebPersonDialog");
+    EXPECT_TRUE(shown.contains(QStringLiteral("Tanzhaus Mitte"))) << shown.toStdString();
+    EXPECT_EQ(static_cast<int>(window->Calendar()->events.size()), events);
 }
 
 }  // namespace
