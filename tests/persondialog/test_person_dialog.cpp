@@ -193,9 +193,11 @@ TEST_F(PersonDialog, HeaderClickSortsBothWaysAndFiltersByTheHeaderField)
         {3, "", "PersonGetList( '1', '', 'city', '', 'desc')", {kSued, "Salsa Club Hafen", "Tanzhaus Mitte"}},
         {0, "hafen", "PersonGetList( '1', '', 'fullname', 'hafen', 'asc')", {"Salsa Club Hafen"}},
         {0, "nobody", "PersonGetList( '1', '', 'fullname', 'nobody', 'desc')", {}},
+        // A filter beyond ASCII goes out as URL-encoded UTF-8.
+        {3, "M\xc3\xbcn", "PersonGetList( '1', '', 'city', 'M%C3%BCn', 'asc')", {kSued}},
     };
     for (const auto& click : clicks) {
-        Type(list->FilterField(click.column), QString::fromLatin1(click.filter));
+        Type(list->FilterField(click.column), QString::fromUtf8(click.filter));
         const size_t before = client_->Log().size();
         ClickHeader(list, click.column);
         EXPECT_TRUE(HasCommand(client_->LogFrom(before), click.command)) << click.command;
@@ -393,6 +395,31 @@ TEST_F(PersonDialog, PortalRefusalKeepsTheInputInTheWindow)
     QTest::mouseClick(editor->SaveButton(), Qt::LeftButton);
     EXPECT_EQ(dialog.Editor(), nullptr);
     EXPECT_EQ(Member(Read(IdOf("DJ Tumbao")), "nickname"), "Tumbao");
+}
+
+TEST_F(PersonDialog, EditButtonOpensTheSelectedRowAndCancelSendsNothing)
+{
+    OrvWebPersonDialog dialog(Portal(), 2, false);
+    dialog.show();
+    EXPECT_EQ(dialog.OkButton(), nullptr) << "no choice outside choose mode";
+    EXPECT_FALSE(dialog.EditButton()->isEnabled());
+    OrvWebPersonTable* list = dialog.List();
+    const int row = list->RowOfId(IdOf("Tanzschule Rhythmus"));
+    ASSERT_GE(row, 0);
+    ClickRow(list, row);
+    ASSERT_TRUE(dialog.EditButton()->isEnabled());
+    QTest::mouseClick(dialog.EditButton(), Qt::LeftButton);
+    OrvWebPersonWindow* editor = dialog.Editor();
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->Contact()->FieldOf("fullname")->text(), QStringLiteral("Tanzschule Rhythmus"));
+    Type(editor->Contact()->FieldOf("street"), QStringLiteral("Neue Str. 9"));
+    const size_t before = client_->Log().size();
+    QTest::mouseClick(editor->CancelButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog.Editor(), nullptr);
+    ASSERT_NE(dialog.List(), nullptr);
+    EXPECT_TRUE(dialog.List()->isVisible());
+    EXPECT_FALSE(HasCommand(client_->LogFrom(before), "PersonSave"));
+    EXPECT_EQ(Member(Read(IdOf("Tanzschule Rhythmus")), "street"), "Torstra\xc3\x9f" "e 5");
 }
 
 TEST_F(PersonDialog, FieldSetBackAfterARefusalSendsItsOldValue)
