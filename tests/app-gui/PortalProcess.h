@@ -5,13 +5,11 @@
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
+#include <sys/prctl.h>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-extern char** environ;
 
 class PortalProcess {
 public:
@@ -27,19 +25,23 @@ public:
     {
         int out[2];
         if (::pipe(out) != 0) return 0;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        posix_spawn_file_actions_addclose(&actions, out[0]);
         std::vector<std::string> args = {ORV_TEST_PORTAL, "--db", database, "--port", "0", "--seed-demo"};
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
-        const int spawned = posix_spawn(&pid_, ORV_TEST_PORTAL, &actions, nullptr, argv.data(), environ);
-        posix_spawn_file_actions_destroy(&actions);
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            // The service ends with the test process, even when a test crashes.
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+            ::dup2(out[1], STDOUT_FILENO);
+            ::close(out[0]);
+            ::close(out[1]);
+            ::execv(ORV_TEST_PORTAL, argv.data());
+            _exit(127);
+        }
         ::close(out[1]);
         output_ = out[0];
-        if (spawned != 0) {
+        if (pid_ < 0) {
             pid_ = -1;
             return 0;
         }

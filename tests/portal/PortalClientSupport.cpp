@@ -7,6 +7,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -228,6 +229,8 @@ PortalProcess::PortalProcess(const std::string& dbPath, const std::vector<std::s
     args.insert(args.end(), extra.begin(), extra.end());
     pid_ = ::fork();
     if (pid_ == 0) {
+        // The service ends with the test process, even when a test crashes.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         ::dup2(pipeFd[1], 1);
         std::vector<char*> argv;
         for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));

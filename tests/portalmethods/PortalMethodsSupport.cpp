@@ -5,6 +5,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -73,6 +74,8 @@ PortalProcess::PortalProcess(const std::string& dbPath)
     if (pipe(out) != 0) return;
     pid_ = fork();
     if (pid_ == 0) {
+        // The service ends with the test process, even when a test crashes.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(out[1], STDOUT_FILENO);
         close(out[0]);
         close(out[1]);
