@@ -13,9 +13,8 @@
 #include <QTreeWidget>
 #include <functional>
 
-#include "AppGuiFixture.h"
 #include "OrvMainWindow.h"
-#include "PortalProcess.h"
+#include "PortalAppFixture.h"
 #include "model/OrvCalendar.h"
 #include "portal/ui/OrvImportRegisterWindow.h"
 #include "views/editors/OrvCalQuery.h"
@@ -72,18 +71,14 @@ private:
     int ticks_ = 0;
 };
 
-class OpenDialogsTest : public AppGuiFixture {
+class OpenDialogsTest : public PortalAppFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_GT(portal_.Start(dir_.File("portal.db")), 0) << "the portal service did not start: " << portal_.Output();
-        Prepare("[HOST]\nHost=" + portal_.Host() +
-                "\nServicePath=rpc.php?\n"
-                "[DEFAULT]\nUsername=demo\nPassword=demo\nRememberPassword=1\nBlocked=0\n"
-                "CheckForUpdatesOnStart=0\nApplicationLanguage=1031\n"
-                "[POOLS]\n1=Latin;1\n[SCENES]\n1=salsa;1\n2=bachata;0\n"
-                "[ICALIMPORTS]\n1=Fremd;salsa;301;0;;0;\n");
-        OpenStorageAndDatabase();
+        PrepareWithPortal("", "CheckForUpdatesOnStart=0\n",
+                          "[POOLS]\n1=Latin;1\n[SCENES]\n1=salsa;1\n2=bachata;0\n"
+                          "[ICALIMPORTS]\n1=Fremd;salsa;301;0;;0;\n");
+        if (HasFatalFailure()) return;
         OrvMessageWindow::SetTestMode(true);
         window = std::make_unique<OrvMainWindow>();
         window->Hooks().loginDialog = [](bool, bool&) { return ZAF_DIALOG_CLOSE; };
@@ -95,8 +90,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        portal_.Stop();
-        AppGuiFixture::TearDown();
+        PortalAppFixture::TearDown();
     }
 
     // An occurrence of an event that does not repeat (no question first).
@@ -108,7 +102,6 @@ protected:
         return nullptr;
     }
 
-    PortalProcess portal_;
     std::unique_ptr<OrvMainWindow> window;
 };
 

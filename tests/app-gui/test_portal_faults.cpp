@@ -9,9 +9,8 @@
 #include <sstream>
 #include <thread>
 
-#include "AppGuiFixture.h"
 #include "OrvMainWindow.h"
-#include "PortalProcess.h"
+#include "PortalAppFixture.h"
 #include "model/OrvCalendar.h"
 
 namespace {
@@ -24,17 +23,13 @@ std::string ReadFile(const std::string& path)
     return text.str();
 }
 
-class PortalFaultTest : public AppGuiFixture {
+class PortalFaultTest : public PortalAppFixture {
 protected:
     void SetUp() override
     {
-        ASSERT_GT(portal_.Start(dir_.File("portal.db")), 0) << "the portal service did not start: " << portal_.Output();
         // Short timeouts, so that a reply held back fails the request.
-        Prepare("[HOST]\nHost=" + portal_.Host() +
-                "\nServicePath=rpc.php?\nConnectTimeout=2\nTimeout=2\n"
-                "[DEFAULT]\nUsername=demo\nPassword=demo\nRememberPassword=1\nBlocked=0\n"
-                "CheckForUpdatesOnStart=0\nApplicationLanguage=1031\n");
-        OpenStorageAndDatabase();
+        PrepareWithPortal("ConnectTimeout=2\nTimeout=2\n", "CheckForUpdatesOnStart=0\n");
+        if (HasFatalFailure()) return;
         OrvMessageWindow::SetTestMode(true);
         window = std::make_unique<OrvMainWindow>();
         window->Hooks().loginDialog = [](bool, bool&) { return ZAF_DIALOG_CLOSE; };
@@ -58,8 +53,7 @@ protected:
     void TearDown() override
     {
         window.reset();
-        portal_.Stop();
-        AppGuiFixture::TearDown();
+        PortalAppFixture::TearDown();
     }
 
     std::multiset<std::string> Summaries() const
@@ -103,7 +97,6 @@ protected:
         calendarFile_ = file;
     }
 
-    PortalProcess portal_;
     std::unique_ptr<OrvMainWindow> window;
     std::multiset<std::string> before_;
     std::string calendarFile_;

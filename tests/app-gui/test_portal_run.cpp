@@ -6,8 +6,7 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSet>
-#include "AppGuiFixture.h"
-#include "PortalProcess.h"
+#include "PortalAppFixture.h"
 #include "OrvMainWindow.h"
 #include "model/OrvCalendar.h"
 #include "portal/ui/OrvHTTPClientWindow.h"
@@ -15,26 +14,16 @@
 
 namespace {
 
-class PortalRunTest : public AppGuiFixture {
+class PortalRunTest : public PortalAppFixture {
 protected:
-    void SetUp() override
-    {
-        ASSERT_GT(portal_.Start(dir_.File("portal.db")), 0) << "the portal service did not start: " << portal_.Output();
-        Prepare("[HOST]\nHost=" + portal_.Host() +
-                "\nServicePath=rpc.php?\n"
-                "[DEFAULT]\nUsername=demo\nPassword=demo\nRememberPassword=1\nBlocked=0\n"
-                "CheckForUpdatesOnStart=1\nApplicationLanguage=1031\n");
-        OpenStorageAndDatabase();
-    }
+    void SetUp() override { PrepareWithPortal("", "CheckForUpdatesOnStart=1\n"); }
 
     void TearDown() override
     {
         window_.reset();
-        portal_.Stop();
-        AppGuiFixture::TearDown();
+        PortalAppFixture::TearDown();
     }
 
-    PortalProcess portal_;
     std::unique_ptr<OrvMainWindow> window_;
 };
 

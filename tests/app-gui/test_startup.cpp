@@ -111,15 +111,21 @@ TEST_F(StorageTest, CancellingTheLoginDialogEndsTheRun)
     });
     poll.start();
     bool timedOut = false;
-    QTimer::singleShot(15000, [&]() {   // never hang the suite
+    // Never hang the suite. A timer of this test's own, so that it cannot
+    // fire during a later test and close that test's windows.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&]() {
         timedOut = true;
         for (QWidget* window : QApplication::topLevelWidgets()) window->close();
         QApplication::exit(7);
     });
+    guard.start(15000);
     char arg0[] = "orvcalendar";
     char* argv[] = {arg0, nullptr};
     const int result = OrvApplicationMain(1, argv);
     poll.stop();
+    guard.stop();
     EXPECT_FALSE(timedOut);
     EXPECT_TRUE(sawLoginDialog);
     EXPECT_EQ(result, 1);

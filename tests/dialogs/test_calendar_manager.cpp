@@ -18,18 +18,11 @@
 #include "views/editors/OrvCalendarManager.h"
 #include "views/editors/OrvPortalDialogs.h"
 
+#include "tests/support/OrvTestInput.h"
+
 namespace {
 
-// Typing text with characters beyond ASCII, one key event per character.
-void TypeText(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
+using orvinput::TypeText;
 
 class CalendarManager : public pmtest::PortalFixture {
 protected:

@@ -28,6 +28,8 @@
 #include "platform/qt/OrvQtText.h"
 #include "views/editors/OrvConfigDialog.h"
 
+#include "tests/support/OrvTestInput.h"
+
 namespace {
 
 QString T(int number) { return OrvQString(OrvText(number)); }
@@ -117,27 +119,9 @@ private:
     std::string previous_;
 };
 
-void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-
-// A check box reacts to clicks on its box and label only, not on the rest
-// of its row.
-void Toggle(QCheckBox* box)
-{
-    QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect hit = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, hit.center());
-}
-
-void TypeText(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
+using orvinput::Click;
+using orvinput::Toggle;
+using orvinput::TypeText;
 
 template <class W>
 W* Named(QDialog* d, const char* name)

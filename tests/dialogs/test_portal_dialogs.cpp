@@ -30,28 +30,14 @@
 #include "portal/OrvPortalSession.h"
 #include "views/editors/OrvPortalDialogs.h"
 
+#include "tests/support/OrvTestInput.h"
+
 namespace {
 
 QString T(int number) { return OrvQString(OrvText(number)); }
-void Click(QWidget* w) { QTest::mouseClick(w, Qt::LeftButton); }
-
-void Toggle(QCheckBox* box)
-{
-    QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect hit = box->style()->subElementRect(QStyle::SE_CheckBoxClickRect, &option, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, hit.center());
-}
-
-void TypeText(QWidget* w, const QString& text)
-{
-    for (QChar c : text) {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(w, &release);
-    }
-}
+using orvinput::Click;
+using orvinput::Toggle;
+using orvinput::TypeText;
 
 std::string Str(const json::UnknownElement& row, const char* name)
 {

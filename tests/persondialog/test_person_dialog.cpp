@@ -32,6 +32,8 @@
 
 using pmtest::LogRow;
 
+#include "tests/support/OrvTestInput.h"
+
 namespace {
 
 const std::string kSued = "Kulturzentrum S\xc3\xbc" "d";   // UTF-8
@@ -56,21 +58,7 @@ void ClickHeader(OrvWebPersonTable* list, int column)
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
 }
 
-// Types text one key at a time; characters beyond ASCII get key events
-// of their own (the test library's key clicks take ASCII only).
-void TypeText(QWidget* field, const QString& text)
-{
-    for (QChar c : text) {
-        if (c.unicode() < 0x80) {
-            QTest::keyClick(field, c.toLatin1());
-            continue;
-        }
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &press);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(c));
-        QApplication::sendEvent(field, &release);
-    }
-}
+using orvinput::TypeText;
 
 void Type(OrvLineEdit* field, const QString& text)
 {
