@@ -40,40 +40,23 @@ const OrvCategoryRow kCategoryTable[OrvCategoryRowCount + 1] = {
     {0, 0, 0, 0, -1, -1, -1, 0},
 };
 
-// Splits like strtok with ";" as separator: empty fields are skipped.
-std::vector<std::string> SplitFields(const char* value)
+// Splits at ";". Like strtok, empty fields are skipped; with keepEmpty they
+// keep their place. Import profiles are written with every field, empty
+// person names included: with empty fields skipped, the fields after an
+// empty one would move up and the second person would be lost.
+std::vector<std::string> SplitFields(const char* value, bool keepEmpty = false)
 {
     std::vector<std::string> fields;
     std::string cur;
     for (const char* p = value; *p; ++p) {
         if (*p == ';') {
-            if (!cur.empty()) fields.push_back(cur);
+            if (keepEmpty || !cur.empty()) fields.push_back(cur);
             cur.clear();
         } else {
             cur += *p;
         }
     }
-    if (!cur.empty()) fields.push_back(cur);
-    return fields;
-}
-
-// Splits at every ";", keeping empty fields in their place. Import
-// profiles are written with every field, empty person names included; with
-// empty fields skipped, the fields after an empty one would move up and the
-// second person would be lost.
-std::vector<std::string> SplitFieldsKeepingEmpty(const char* value)
-{
-    std::vector<std::string> fields;
-    std::string cur;
-    for (const char* p = value; *p; ++p) {
-        if (*p == ';') {
-            fields.push_back(cur);
-            cur.clear();
-        } else {
-            cur += *p;
-        }
-    }
-    fields.push_back(cur);
+    if (keepEmpty || !cur.empty()) fields.push_back(cur);
     return fields;
 }
 
@@ -304,7 +287,7 @@ void OrvCalendarConfig::ReadICalImports()
         std::snprintf(key, sizeof key, "%d", n);
         const char* v = config_.Read(ORVCFG_SECTION_ICALIMPORTS, key, "");
         if (!*v) break;
-        std::vector<std::string> f = SplitFieldsKeepingEmpty(v);
+        std::vector<std::string> f = SplitFields(v, true);
         auto* e = new OrvICalImportElement;
         e->id = n;
         if (f.size() > 0) e->name = f[0];

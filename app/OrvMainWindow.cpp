@@ -9,8 +9,8 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
-#include <cstdio>
 #include <fstream>
+#include <memory>
 #include <set>
 #include <sstream>
 
@@ -67,29 +67,24 @@ QString TextWith(int number, const QString& value)
     return text;
 }
 
-std::string EventKey(const OrvCalendarComponent* event)
-{
-    const OrvCalTime& r = event->recurrenceId;
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "|%04d%02d%02dT%02d%02d%02d", r.Year(), r.Month(), r.Day(), r.Hour(), r.Minute(),
-                  r.Second());
-    return event->uid + stamp;
-}
+std::string EventKey(const OrvCalendarComponent* event) { return event->uid + "|" + event->recurrenceId.Text(); }
 
 // A download that is read into the calendar without emptying it brings the
 // portal's copy of events the calendar already holds; the copy replaces the
 // older one (same UID and replaced date) instead of showing the event twice.
-// Events the portal did not send stay as they are.
-void DropSupersededEvents(OrvCalendar& calendar, int firstNewBlock)
+// Events the portal did not send stay as they are. The older copies are
+// taken out and handed back: the occurrences still point at them until the
+// caller rebuilds.
+std::vector<std::unique_ptr<OrvCalendarComponent>> DetachSupersededEvents(OrvCalendar& calendar, int firstNewBlock)
 {
+    std::vector<std::unique_ptr<OrvCalendarComponent>> superseded;
     std::set<std::string> fresh;
     for (int i = firstNewBlock; i < calendar.components.Count(); ++i)
         for (OrvElement* e = calendar.Component(i)->children.First(); e; e = e->Next()) {
             auto* event = static_cast<OrvCalendarComponent*>(e);
             if (event->IsA(ORV_VEVENT) && !event->uid.empty()) fresh.insert(EventKey(event));
         }
-    if (fresh.empty()) return;
-    std::vector<OrvCalendarComponent*> superseded;
+    if (fresh.empty()) return superseded;
     for (int i = 0; i < firstNewBlock && i < calendar.components.Count(); ++i) {
         OrvCalendarComponent* block = calendar.Component(i);
         for (OrvElement* e = block->children.First(); e;) {
@@ -97,14 +92,11 @@ void DropSupersededEvents(OrvCalendar& calendar, int firstNewBlock)
             e = e->Next();
             if (event->IsA(ORV_VEVENT) && !event->uid.empty() && fresh.count(EventKey(event))) {
                 block->children.Subtract(event);
-                superseded.push_back(event);
+                superseded.emplace_back(event);
             }
         }
     }
-    if (superseded.empty()) return;
-    // The occurrences point at the events; rebuild before they go.
-    calendar.RebuildOccurrences();
-    for (OrvCalendarComponent* event : superseded) delete event;
+    return superseded;
 }
 
 bool Repeats(const OrvCalendarComponent* event) { return event && event->rrule.frequency != 0 && event->rrule.frequency != 7; }
@@ -481,8 +473,10 @@ int OrvMainWindow::DownloadCalendar(const OrvMainQuery* query, bool replace)
     if (replace) calendar_->Clear();
     const int blocksBefore = calendar_->components.Count();
     calendar_->Load(CalendarFileName);
-    if (!replace) DropSupersededEvents(*calendar_, blocksBefore);
+    std::vector<std::unique_ptr<OrvCalendarComponent>> superseded;
+    if (!replace) superseded = DetachSupersededEvents(*calendar_, blocksBefore);
     calendar_->RebuildOccurrences();
+    superseded.clear();  // no occurrence points at them any more
     if (replace) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
     else date_->Notify();
     BroadcastChange();

@@ -59,26 +59,13 @@ public:
 
     void Stop()
     {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
+        End(SIGTERM);
         if (output_ >= 0) ::close(output_);
         output_ = -1;
     }
 
     // Ends the service at once, as a crash would (no reply is finished).
-    void Kill()
-    {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            int status = 0;
-            ::waitpid(pid_, &status, 0);
-        }
-        pid_ = -1;
-    }
+    void Kill() { End(SIGKILL); }
 
     // Switches the fault rules of the running service ("" for none).
     bool SetFault(const std::string& rules)
@@ -106,6 +93,16 @@ public:
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
 
 private:
+    void End(int signal)
+    {
+        if (pid_ > 0) {
+            ::kill(pid_, signal);
+            int status = 0;
+            ::waitpid(pid_, &status, 0);
+        }
+        pid_ = -1;
+    }
+
     pid_t pid_ = -1;
     int output_ = -1;
     int port_ = 0;

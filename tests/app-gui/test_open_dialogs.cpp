@@ -129,12 +129,18 @@ TEST_F(OpenDialogsTest, EachCommandOpensItsWindowAndCancelChangesNothing)
         SCOPED_TRACE(c.command);
         ModalCloser closer;
         OrvEventDate* date = c.withDate ? SingleDate() : nullptr;
-        if (c.withDate) ASSERT_NE(date, nullptr);
+        if (c.withDate) {
+            ASSERT_NE(date, nullptr);
+        }
         window->Event(OrvEvent(c.command, 0, date));
         ASSERT_FALSE(closer.classes.empty()) << "no window opened";
-        if (c.dialogClass) EXPECT_EQ(closer.classes.front(), c.dialogClass);
-        if (c.shows) EXPECT_TRUE(closer.texts.front().contains(QString::fromUtf8(c.shows), Qt::CaseInsensitive))
-            << closer.texts.front().toStdString();
+        if (c.dialogClass) {
+            EXPECT_EQ(closer.classes.front(), c.dialogClass);
+        }
+        if (c.shows) {
+            EXPECT_TRUE(closer.texts.front().contains(QString::fromUtf8(c.shows), Qt::CaseInsensitive))
+                << closer.texts.front().toStdString();
+        }
         EXPECT_EQ(static_cast<int>(window->Calendar()->events.size()), events);
         EXPECT_EQ(window->Calendar()->occurrences.Count(), dates);
     }
