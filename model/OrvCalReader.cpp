@@ -1,9 +1,11 @@
 #include "model/OrvCalReader.h"
 
+#include <cctype>
 #include <cstring>
 #include <sstream>
 
 #include "model/OrvCalTables.h"
+#include "model/OrvCalZone.h"
 #include "model/OrvCalendar.h"
 #include "model/OrvCalendarComponent.h"
 
@@ -27,13 +29,6 @@ namespace {
 
 bool NameCharacter(char c) { return (c >= 'A' && c <= 'Z') || c == '-'; }
 
-bool StartsLogicalLine(const std::string& piece)
-{
-    if (piece.empty()) return true;
-    unsigned char c = static_cast<unsigned char>(piece[0]);
-    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
-}
-
 // Reads the parameters between the name and the value's ':' into the
 // property. Quotes do not protect a ';' here.
 void ReadParameters(const std::string& line, size_t position, size_t end, OrvCalendarProperty& property)
@@ -51,11 +46,42 @@ void ReadParameters(const std::string& line, size_t position, size_t end, OrvCal
 
 }  // namespace
 
+namespace {
+
+bool IsName(const std::string& line, const char* word)
+{
+    const size_t n = std::strlen(word);
+    return line.compare(0, n, word) == 0 && (line.size() == n || line[n] == ':' || line[n] == ';');
+}
+
+std::string TrimmedValue(std::string value)
+{
+    // "BEGIN:VEVENT " is the event all the same.
+    while (!value.empty() && (value.back() == ' ' || value.back() == '\t')) value.pop_back();
+    return value;
+}
+
+}  // namespace
+
 void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
 {
+    // Inside a block of a kind the program does not know: its lines are
+    // kept whole with the block that holds it, until its END.
+    if (document.rawDepth_ > 0) {
+        if (document.cursor) document.cursor->keptLines.push_back(line);
+        if (IsName(line, "BEGIN")) ++document.rawDepth_;
+        else if (IsName(line, "END")) --document.rawDepth_;
+        return;
+    }
+
     size_t nameLength = 0;
     while (nameLength < line.size() && NameCharacter(line[nameLength])) ++nameLength;
-    if (nameLength == 0) return;
+    if (nameLength == 0) {
+        // Names in lower case and other lines the program cannot read stay
+        // as they are.
+        if (document.cursor) document.cursor->keptLines.push_back(line);
+        return;
+    }
     std::string name = line.substr(0, nameLength);
 
     bool hasParams = nameLength < line.size() && line[nameLength] == ';';
@@ -76,7 +102,10 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
     }
 
     int kind = OrvPropertyKind(name.c_str());
-    if (kind == 0) return;
+    if (kind == 0) {
+        if (document.cursor) document.cursor->keptLines.push_back(line);
+        return;
+    }
 
     if (kind == ORVP_BEGIN) {
         // Blocks nested deeper than any calendar program writes are taken
@@ -88,8 +117,18 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
             ++document.ignoredBlocks_;
             return;
         }
-        OrvCalendarComponent* component = OrvCreateComponent(value.c_str());
-        if (!component) return;
+        OrvCalendarComponent* component = OrvCreateComponent(TrimmedValue(value).c_str());
+        if (!component) {
+            // A block of another kind (VAVAILABILITY, an X- block) stays
+            // with its enclosing block as written; its lines must not land
+            // in the enclosing event, nor its END close it.
+            if (document.cursor) {
+                document.cursor->keptLines.push_back(line);
+                document.rawDepth_ = 1;
+            }
+            return;
+        }
+        component->readFromText = true;
         if (document.cursor)
             document.cursor->AddChild(component);
         else if (document.AddEvent(component, nullptr) != 0)
@@ -109,49 +148,57 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
     if (!document.cursor) return;
 
     OrvCalendarProperty property(kind, name, value);
-    if (hasParams) ReadParameters(line, nameLength, paramsEnd, property);
+    if (hasParams) {
+        ReadParameters(line, nameLength, paramsEnd, property);
+        property.paramText = line.substr(nameLength, paramsEnd - nameLength);
+    }
+    if (document.cursor->KeepsLine(property)) document.cursor->keptLines.push_back(line);
     document.cursor->ApplyProperty(property);
 }
 
-void OrvSplitLogicalLines(const std::string& input, const std::function<void(const std::string&)>& parse)
+void OrvSplitLogicalLines(const std::string& text, const std::function<void(const std::string&)>& parse)
 {
-    // CR LF becomes a line feed before the text is cut, as a text-mode read
-    // does, so pieces have the same length for either line end.
-    std::string text;
-    text.reserve(input.size());
-    for (size_t i = 0; i < input.size(); ++i)
-        if (!(input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n')) text += input[i];
-
+    // Lines end at CR LF, LF or a lone CR. A line that begins with a blank
+    // or a tab continues the one before without that character (RFC 5545
+    // folding; the bytes are joined, so a UTF-8 character split by a fold
+    // comes back whole). A line that begins with any other character that
+    // is not a letter or digit continues it as a whole.
     std::string logical;
     bool open = false;
-    size_t position = 0;
+    const char* data = text.data();
     const size_t size = text.size();
+    size_t position = 0;
     while (position < size) {
-        // One physical piece: up to the line feed, at most 1999 bytes.
-        size_t limit = position + (ORV_LINE_BUFFER - 1);
-        if (limit > size) limit = size;
         size_t end = position;
-        while (end < limit && text[end] != '\n') ++end;
-        bool lineFeed = end < limit;   // text[end] is '\n'
-        std::string piece = text.substr(position, end - position);
-        position = lineFeed ? end + 1 : end;
-        // The text is taken as a C string: a NUL byte ends the piece.
-        size_t nul = piece.find('\0');
-        if (nul != std::string::npos) piece.resize(nul);
+        while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        size_t next = end;
+        if (next < size) next += (data[next] == '\r' && next + 1 < size && data[next + 1] == '\n') ? 2 : 1;
+        // The text is taken as a C string: a NUL byte ends the line.
+        const char* nul = static_cast<const char*>(std::memchr(data + position, '\0', end - position));
+        const size_t length = (nul ? static_cast<size_t>(nul - data) : end) - position;
+        const char* piece = data + position;
+        position = next;
 
         if (!open) {
-            if (!piece.empty()) {
-                logical = std::move(piece);
+            if (length) {
+                logical.assign(piece, length);
                 open = true;
             }
             continue;
         }
-        if (StartsLogicalLine(piece)) {
+        if (length == 0) {
             parse(logical);
-            open = !piece.empty();
-            logical = std::move(piece);
+            open = false;
+            continue;
+        }
+        const unsigned char first = static_cast<unsigned char>(piece[0]);
+        if (first == ' ' || first == '\t') {
+            logical.append(piece + 1, length - 1);
+        } else if (!std::isalnum(first)) {
+            logical.append(piece, length);
         } else {
-            logical += piece;
+            parse(logical);
+            logical.assign(piece, length);
         }
     }
     if (open && !logical.empty()) parse(logical);
@@ -168,58 +215,168 @@ void OrvReadCalendarText(OrvCalendar& document, const std::string& text)
     });
     document.cursor = nullptr;
     document.ignoredBlocks_ = 0;
+    document.rawDepth_ = 0;
     for (OrvCalendarComponent* component : document.detached_) delete component;
     document.detached_.clear();
-}
-
-void OrvWriteComponent(const OrvCalendarComponent& component, std::ostream& out)
-{
-    out << "BEGIN:" << component.name << '\n' << std::flush;
-    component.WriteProperties(out);
-    for (OrvElement* e = component.children.First(); e; e = e->Next())
-        OrvWriteComponent(*static_cast<OrvCalendarComponent*>(e), out);
-    out << "END:" << component.name << '\n' << std::flush;
-}
-
-std::string OrvComponentText(const OrvCalendarComponent& component)
-{
-    std::ostringstream out;
-    OrvWriteComponent(component, out);
-    return out.str();
+    OrvResolveReadTimes(document);
 }
 
 namespace {
 
-void ReplaceAll(std::string& text, const char* pattern, const char* replacement)
+void ToLocal(const OrvZones& zones, OrvCalTime& t)
 {
-    const size_t patternLength = std::strlen(pattern);
-    const size_t replacementLength = std::strlen(replacement);
-    size_t position = 0;
-    while ((position = text.find(pattern, position)) != std::string::npos) {
-        text.replace(position, patternLength, replacement);
-        position += replacementLength;
+    if (!t.inZone) return;
+    ZafUTimeData value = t;
+    if (zones.ToLocal(t, value)) static_cast<ZafUTimeData&>(t) = value;
+    t.inZone = false;
+}
+
+void ResolveEvent(const OrvZones& zones, OrvCalendarComponent& e)
+{
+    const OrvCalTime& start = e.dtStart;
+    // An UNTIL without "Z" in a rule of a zoned start is meant in that zone.
+    OrvCalTime& until = e.rrule.until;
+    if (until.IsSet() && !until.inZone && !until.dateOnly && start.inZone) {
+        until.utc = start.utc;
+        until.zone = start.zone;
+        until.inZone = true;
     }
+    ToLocal(zones, e.dtStart);
+    ToLocal(zones, e.dtEnd);
+    ToLocal(zones, e.recurrenceId);
+    ToLocal(zones, e.created);
+    ToLocal(zones, e.lastModified);
+    ToLocal(zones, e.dtStamp);
+    for (OrvCalTime& t : e.exDates) ToLocal(zones, t);
+    for (OrvCalTime& t : e.rDates) ToLocal(zones, t);
+    if (until.inZone) {
+        const bool zoned = !until.zone.empty() && zones.Find(until.zone);
+        ToLocal(zones, until);
+        // Written back as UTC, the form other programs require.
+        if (zoned) {
+            until.utc = true;
+            until.zone.clear();
+        }
+    }
+    // DURATION instead of DTEND: the end follows from it.
+    if (!e.duration.empty() && !e.dtEnd.IsSet() && e.dtStart.IsSet()) {
+        int64_t seconds = 0;
+        if (OrvReadDuration(e.duration, seconds)) {
+            OrvCalTime end = e.dtStart;
+            end.AddSeconds(seconds);
+            if (end.Hour() || end.Minute() || end.Second()) end.dateOnly = false;
+            e.dtEnd = end;
+        }
+    }
+}
+
+void ResolveBlock(const OrvZones& zones, OrvCalendarComponent& c)
+{
+    // Zone definitions hold their own wall-clock times.
+    if (c.IsA(ORV_VTIMEZONE)) return;
+    if (c.IsA(ORV_VEVENT)) ResolveEvent(zones, c);
+    for (OrvElement* e = c.children.First(); e; e = e->Next()) ResolveBlock(zones, *static_cast<OrvCalendarComponent*>(e));
 }
 
 }  // namespace
 
+void OrvResolveReadTimes(OrvCalendar& document)
+{
+    document.zones.ClearDefinitions();
+    for (OrvElement* c = document.components.First(); c; c = c->Next())
+        for (OrvElement* e = static_cast<OrvCalendarComponent*>(c)->children.First(); e; e = e->Next())
+            if (static_cast<OrvCalendarComponent*>(e)->IsA(ORV_VTIMEZONE))
+                document.zones.AddDefinition(*static_cast<OrvCalendarComponent*>(e));
+    for (OrvElement* c = document.components.First(); c; c = c->Next())
+        ResolveBlock(document.zones, *static_cast<OrvCalendarComponent*>(c));
+}
+
+void OrvWriteComponent(const OrvCalendarComponent& component, std::ostream& out, OrvWriteMode mode)
+{
+    out << "BEGIN:" << component.name << '\n' << std::flush;
+    component.WriteProperties(out, mode);
+    for (OrvElement* e = component.children.First(); e; e = e->Next())
+        OrvWriteComponent(*static_cast<OrvCalendarComponent*>(e), out, mode);
+    out << "END:" << component.name << '\n' << std::flush;
+}
+
+std::string OrvComponentText(const OrvCalendarComponent& component, OrvWriteMode mode)
+{
+    std::ostringstream out;
+    OrvWriteComponent(component, out, mode);
+    return out.str();
+}
+
 std::string OrvEscapeText(const std::string& text)
 {
-    std::string result = text;
-    ReplaceAll(result, "\r\n", "\\n");
-    ReplaceAll(result, "\"", "#'");
-    ReplaceAll(result, ":", "#p");
-    ReplaceAll(result, ";", "#c");
+    // Escapes already in the text (a description read from a file) stay
+    // as they are, so that writing what was read gives the same line.
+    std::string result;
+    result.reserve(text.size() + text.size() / 8);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        switch (c) {
+        case '\\':
+            if (i + 1 < text.size() && std::strchr("nN,;\\", text[i + 1])) {
+                result += c;
+                result += text[++i];
+            } else {
+                result += c;
+            }
+            break;
+        case '\r':
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            result += "\\n";
+            break;
+        case '\n': result += "\\n"; break;
+        case '"': result += "#'"; break;
+        case ':': result += "#p"; break;
+        case ';': result += "#c"; break;
+        default: result += c;
+        }
+    }
     return result;
 }
 
 std::string OrvUnescapeText(const std::string& text)
 {
-    std::string result = text;
-    ReplaceAll(result, "\\n", "\r\n");
-    ReplaceAll(result, "#n", "\r\n");
-    ReplaceAll(result, "#'", "\"");
-    ReplaceAll(result, "#p", ":");
-    ReplaceAll(result, "#c", ";");
+    // The program's own forms and those of RFC 5545, in one pass, so that
+    // an escaped backslash before an "n" stays a backslash and an "n".
+    if (text.find_first_of("\\#") == std::string::npos) return text;
+    std::string result;
+    result.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
+        if (c == '\\') {
+            switch (next) {
+            case 'n':
+            case 'N': result += "\r\n"; ++i; continue;
+            case ',':
+            case ';':
+            case '\\': result += next; ++i; continue;
+            default: break;
+            }
+        } else if (c == '#') {
+            switch (next) {
+            case 'n': result += "\r\n"; ++i; continue;
+            case '\'': result += '"'; ++i; continue;
+            case 'p': result += ':'; ++i; continue;
+            case 'c': result += ';'; ++i; continue;
+            default: break;
+            }
+        }
+        result += c;
+    }
     return result;
+}
+
+void OrvWriteComponent(const OrvCalendarComponent& component, std::ostream& out)
+{
+    OrvWriteComponent(component, out, OrvWriteMode::Upload);
+}
+
+std::string OrvComponentText(const OrvCalendarComponent& component)
+{
+    return OrvComponentText(component, OrvWriteMode::Upload);
 }

@@ -41,7 +41,7 @@ enum {
 enum { ORVPARAM_TZID = 19, ORVPARAM_VALUE = 20 };
 
 // Value types (only DATE changes behaviour).
-enum { ORVVALUE_DATE = 4 };
+enum { ORVVALUE_DATE = 4, ORVVALUE_DATE_TIME = 5, ORVVALUE_PERIOD = 9 };
 
 // Time transparency of an event.
 enum { ORV_TRANSPARENT = 1, ORV_OPAQUE = 2 };

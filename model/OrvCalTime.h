@@ -1,5 +1,7 @@
 // Date-time of the calendar model: local wall-clock time, no zone; a year of
-// 0 means "not set".
+// 0 means "not set". Beside the value a time remembers the form it was
+// written in (a whole day, UTC, a named zone), so that it is written back in
+// that form; the value itself is always the user's local time once read.
 #pragma once
 
 #include <cstdio>
@@ -15,7 +17,30 @@ public:
         : ZafUTimeData(year, month, day, hour, minute, second, 0) {}
 
     bool IsSet() const { return Year() != 0; }
-    void Clear() { Set(0, 0, 0, 0, 0, 0, 0); }
+    void Clear()
+    {
+        Set(0, 0, 0, 0, 0, 0, 0);
+        ClearForm();
+    }
+    void ClearForm()
+    {
+        dateOnly = utc = inZone = false;
+        zone.clear();
+    }
+    // Takes a new value (an edited start, say) and keeps the form of the
+    // old one; a whole day stays a whole day only while the time is 00:00.
+    void SetKeepingForm(const ZafUTimeData& value)
+    {
+        const bool wasDate = dateOnly;
+        static_cast<ZafUTimeData&>(*this) = value;
+        inZone = false;
+        dateOnly = wasDate && value.Hour() == 0 && value.Minute() == 0 && value.Second() == 0;
+    }
+    // Same form: both whole days, or both in the same zone, UTC or floating.
+    bool SameForm(const OrvCalTime& o) const
+    {
+        return dateOnly == o.dateOnly && (dateOnly || (utc == o.utc && zone == o.zone));
+    }
 
     // "%04d%02d%02dT%02d%02d%02d"
     std::string Text() const
@@ -25,4 +50,18 @@ public:
                       Second());
         return buffer;
     }
+    // "%04d%02d%02d"
+    std::string DateText() const
+    {
+        char buffer[16];
+        std::snprintf(buffer, sizeof buffer, "%04d%02d%02d", Year(), Month(), Day());
+        return buffer;
+    }
+
+    bool dateOnly = false;   // VALUE=DATE: a whole day
+    bool utc = false;        // written with a trailing "Z"
+    std::string zone;        // the TZID it was written with, "" for none
+    // Set while the value is still the written wall-clock time of its zone
+    // (or UTC); reading converts it to local time and clears it.
+    bool inZone = false;
 };

@@ -1,4 +1,5 @@
 #include "model/OrvCalendar.h"
+#include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cstdio>
@@ -45,10 +46,6 @@ OrvEventDate* OrvEventDate::Copy() const
 
 namespace {
 
-bool SameDay(const ZafUTimeData& a, const ZafUTimeData& b)
-{
-    return a.Year() == b.Year() && a.Month() == b.Month() && a.Day() == b.Day();
-}
 
 // The file name without directory and without anything from the first ".".
 std::string DocumentName(const std::string& path)
@@ -85,6 +82,10 @@ ZafUTimeData OrvDefaultHorizon()
 
 // --- the document -------------------------------------------------------------
 
+namespace {
+int WriteCalendarFile(const std::string& path, const std::string& lines);
+}
+
 OrvCalendar::OrvCalendar() : horizon(OrvDefaultHorizon()) {}
 
 OrvCalendar::~OrvCalendar()
@@ -116,15 +117,26 @@ std::string OrvCalendar::Text() const
 {
     std::ostringstream out;
     for (OrvElement* e = components.First(); e; e = e->Next())
-        OrvWriteComponent(*static_cast<OrvCalendarComponent*>(e), out);
+        OrvWriteComponent(*static_cast<OrvCalendarComponent*>(e), out, OrvWriteMode::Local);
     return out.str();
 }
 
 int OrvCalendar::Save(const std::string& path) const
 {
+    return WriteCalendarFile(path, Text());
+}
+
+int OrvCalendar::Export(const std::string& path) const
+{
+    return WriteCalendarFile(path, OrvExportText(*this));
+}
+
+namespace {
+
+int WriteCalendarFile(const std::string& path, const std::string& lines)
+{
     if (path.empty()) return -1;
     // The file keeps the CR LF line ends of a text-mode file.
-    std::string lines = Text();
     std::string text;
     text.reserve(lines.size() + lines.size() / 16);
     for (char c : lines) {
@@ -154,6 +166,8 @@ int OrvCalendar::Save(const std::string& path) const
     errno = error;
     return -1;
 }
+
+}  // namespace
 
 void OrvCalendar::Clear()
 {
@@ -186,34 +200,31 @@ int OrvCalendar::AddEvent(OrvCalendarComponent* component, const char* calendarN
     return 0;
 }
 
-// Only the UIDs of replacing events are indexed; their occurrences are kept
-// per start day in list order, so that the first one on a day is found
-// without walking the whole list for every occurrence of a long series.
-struct OrvCalendar::OccurrenceIndex {
-    using Day = std::array<int, 3>;
-    std::unordered_map<std::string, std::map<Day, std::deque<OrvEventDate*>>> byUid;
+namespace {
 
-    static Day DayOf(const ZafUTimeData& t) { return {t.Year(), t.Month(), t.Day()}; }
+// Converts local times into the frame an event repeats in (its zone, or
+// UTC) and back.
+struct Frame {
+    const OrvZoneTable* zone = nullptr;   // null: local wall-clock time
+    ZafUTimeData In(const ZafUTimeData& local) const
+    {
+        if (!zone || !local.Year()) return local;
+        return OrvFromWallSeconds(zone->FromUtc(OrvZones::Local().ToUtc(OrvWallSeconds(local))));
+    }
+    ZafUTimeData Out(const ZafUTimeData& wall) const
+    {
+        if (!zone || !wall.Year()) return wall;
+        return OrvFromWallSeconds(OrvZones::Local().FromUtc(zone->ToUtc(OrvWallSeconds(wall))));
+    }
+    OrvCalTime In(const OrvCalTime& local) const
+    {
+        OrvCalTime t = local;
+        static_cast<ZafUTimeData&>(t) = In(static_cast<const ZafUTimeData&>(local));
+        return t;
+    }
 };
 
-void OrvCalendar::AddOccurrence(OrvEventDate* occurrence, OccurrenceIndex& index)
-{
-    const OrvCalendarComponent* event = occurrence->event;
-    auto days = index.byUid.find(event->uid);
-    // A replacement takes the place of the first occurrence of its UID on
-    // its day (the master's, when the master was expanded before it).
-    if (days != index.byUid.end() && event->recurrenceId.Year() != 0) {
-        auto same = days->second.find(OccurrenceIndex::DayOf(event->recurrenceId));
-        if (same != days->second.end() && !same->second.empty()) {
-            OrvEventDate* other = same->second.front();
-            same->second.pop_front();
-            occurrences.Subtract(other);
-            delete other;
-        }
-    }
-    occurrences.Add(occurrence);
-    if (days != index.byUid.end()) days->second[OccurrenceIndex::DayOf(occurrence->start)].push_back(occurrence);
-}
+}  // namespace
 
 void OrvCalendar::RebuildOccurrences()
 {
@@ -226,18 +237,75 @@ void OrvCalendar::RebuildOccurrences()
             if (static_cast<OrvCalendarComponent*>(e)->IsA(ORV_VEVENT))
                 events.push_back(static_cast<OrvCalendarComponent*>(e));
     }
-    OccurrenceIndex index;
+    // The dates that events with a RECURRENCE-ID take from the series of
+    // their UID; the series leaves them out, whichever of the two the file
+    // has first.
+    std::unordered_map<std::string, std::vector<OrvCalTime>> replaced;
     for (const OrvCalendarComponent* event : events)
-        if (event->recurrenceId.Year() != 0) index.byUid[event->uid];
-    static const std::vector<OrvCalTime> noReplacements;
-    for (OrvCalendarComponent* event : events)
-        event->rrule.Expand(event->dtStart, event->dtEnd, event->exDates, noReplacements, horizon,
-                            [this, event, &index](const ZafUTimeData& start, const ZafUTimeData& end) {
-                                // A file of many rules reaching far back must
-                                // not eat the memory of the machine.
-                                if (occurrences.Count() >= ORV_MAX_OCCURRENCES) return;
-                                AddOccurrence(new OrvEventDate(start, end, event), index);
-                            });
+        if (event->recurrenceId.IsSet()) replaced[event->uid].push_back(event->recurrenceId);
+    static const std::vector<OrvCalTime> none;
+
+    for (OrvCalendarComponent* event : events) {
+        if (occurrences.Count() >= ORV_MAX_OCCURRENCES) break;
+        const std::vector<OrvCalTime>* taken = &none;
+        if (!event->recurrenceId.IsSet()) {
+            auto found = replaced.find(event->uid);
+            if (found != replaced.end()) taken = &found->second;
+        }
+        const OrvCalTime end = static_cast<OrvVEVENT*>(event)->EffectiveEnd();
+        auto add = [this, event](const ZafUTimeData& start, const ZafUTimeData& stop) {
+            // A file of many rules reaching far back must not eat the
+            // memory of the machine.
+            if (occurrences.Count() >= ORV_MAX_OCCURRENCES) return;
+            occurrences.Add(new OrvEventDate(start, stop, event));
+        };
+
+        // A series in another zone (or in UTC) repeats at the same time of
+        // that zone; its dates are made there and shown in local time.
+        Frame frame;
+        const OrvZoneTable* zone = zones.TableOf(event->dtStart);
+        if (zone && zone != &OrvZones::Local() && event->rrule.frequency != 0 && !zone->SameAs(OrvZones::Local()))
+            frame.zone = zone;
+        const int64_t length = end.IsSet() && end > event->dtStart ? end.Difference(event->dtStart) / 1000 : 0;
+        std::vector<ZafUTimeData> made;
+        const bool extraDates = !event->rDates.empty();
+        auto emit = [&](const ZafUTimeData& start, const ZafUTimeData& stop) {
+            if (!frame.zone) {
+                if (extraDates) made.push_back(start);
+                add(start, stop);
+                return;
+            }
+            ZafUTimeData shown = frame.Out(start);
+            ZafUTimeData shownStop = shown;
+            shownStop.AddSeconds(length);
+            if (extraDates) made.push_back(shown);
+            add(shown, shownStop);
+        };
+        if (frame.zone) {
+            std::vector<OrvCalTime> exceptions, takenIn;
+            for (const OrvCalTime& t : event->exDates) exceptions.push_back(frame.In(t));
+            for (const OrvCalTime& t : *taken) takenIn.push_back(frame.In(t));
+            OrvRRule rule = event->rrule;
+            if (rule.until.IsSet()) rule.until = frame.In(rule.until);
+            rule.Expand(frame.In(event->dtStart), frame.In(end), exceptions, takenIn, horizon, emit);
+        } else {
+            event->rrule.Expand(event->dtStart, end, event->exDates, *taken, horizon, emit);
+        }
+        // Further dates of the event, unless excepted or already made.
+        for (const OrvCalTime& date : event->rDates) {
+            if (!date.IsSet()) continue;
+            auto sameDay = [&date](const OrvCalTime& t) {
+                return t.Year() == date.Year() && t.Month() == date.Month() && t.Day() == date.Day();
+            };
+            if (std::any_of(event->exDates.begin(), event->exDates.end(), sameDay)) continue;
+            if (std::any_of(taken->begin(), taken->end(), sameDay)) continue;
+            if (std::find(made.begin(), made.end(), static_cast<const ZafUTimeData&>(date)) != made.end()) continue;
+            ZafUTimeData stop = date;
+            stop.AddSeconds(length);
+            made.push_back(date);
+            add(date, stop);
+        }
+    }
 }
 
 int OrvCalendar::OccurrenceNumber(const OrvEventDate* occurrence)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "model/OrvCalZone.h"
 #include "model/OrvCalendarComponent.h"
 #include "platform/OrvElement.h"
 #include "platform/OrvList.h"
@@ -121,6 +122,9 @@ public:
     int Save(const std::string& path) const;
     // The text Save writes (line ends are line feeds here).
     std::string Text() const;
+    // Writes the calendar as RFC 5545 for other programs (OrvExportText),
+    // through a temporary file like Save. 0 on success, -1 otherwise.
+    int Export(const std::string& path) const;
     // Deletes all components and occurrences, empties the name and the
     // event list.
     void Clear();
@@ -164,14 +168,15 @@ public:
     std::vector<OrvCalendarComponent*> events;
     ZafUTimeData horizon;
     std::string name;
+    // The zones the document's times were written in: the database's and
+    // the definitions of its VTIMEZONE blocks.
+    OrvZones zones;
 
 private:
     friend void OrvParseCalendarLine(OrvCalendar& document, const std::string& line);
     friend void OrvReadCalendarText(OrvCalendar& document, const std::string& text);
-    // Occurrences by UID and start day, for the UIDs a replacing event
-    // names; built while the list is rebuilt.
-    struct OccurrenceIndex;
-    void AddOccurrence(OrvEventDate* occurrence, OccurrenceIndex& index);
+    // Open blocks of unknown kinds whose lines are being kept.
+    int rawDepth_ = 0;
     // Blocks that BEGIN opened but the document could not keep: they take
     // their lines while open and are deleted after reading.
     std::vector<OrvCalendarComponent*> detached_;

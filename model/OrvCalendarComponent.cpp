@@ -45,9 +45,55 @@ void OrvCalPropertyList::AppendCopies(const OrvCalPropertyList& other)
 
 // --- value reading and writing ------------------------------------------------
 
+namespace {
+
+std::string ParamValue(const OrvCalendarProperty& property, int kind)
+{
+    for (const OrvCalendarParam* param : property.params)
+        if (param->kind == kind) {
+            std::string value = param->value;
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+            return value;
+        }
+    return "";
+}
+
+bool EightDigits(const std::string& text)
+{
+    if (text.size() != 8) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+OrvCalTime OrvReadPropertyTime(const OrvCalendarProperty& property, const std::string& token)
+{
+    // A bare date is a whole day whether or not VALUE says so; reading it
+    // as midnight would put an all-day event at 00:00.
+    const bool date = property.ValueType() == ORVVALUE_DATE || EightDigits(token);
+    OrvCalTime time = OrvReadDateTime(token, date);
+    if (date) {
+        time.dateOnly = true;
+        return time;
+    }
+    if (!token.empty() && (token.back() == 'Z' || token.back() == 'z')) {
+        time.utc = true;
+        time.inZone = true;
+        return time;
+    }
+    std::string zone = ParamValue(property, ORVPARAM_TZID);
+    if (!zone.empty()) {
+        time.zone = zone;
+        time.inZone = true;
+    }
+    return time;
+}
+
 OrvCalTime OrvReadPropertyTime(const OrvCalendarProperty& property)
 {
-    return OrvReadDateTime(property.value, property.ValueType() == ORVVALUE_DATE);
+    return OrvReadPropertyTime(property, property.value);
 }
 
 namespace {
@@ -132,22 +178,57 @@ void OrvCalendarComponent::SetDocument(OrvCalendar* owner)
     for (OrvElement* e = children.First(); e; e = e->Next()) static_cast<OrvCalendarComponent*>(e)->SetDocument(owner);
 }
 
+const std::string& OrvCalendarComponent::TextParams(int kind) const
+{
+    static const std::string none;
+    for (const auto& entry : textParams)
+        if (entry.first == kind) return entry.second;
+    return none;
+}
+
+void OrvCalendarComponent::KeepTextParams(const OrvCalendarProperty& property)
+{
+    for (auto& entry : textParams)
+        if (entry.first == property.kind) {
+            entry.second = property.paramText;
+            return;
+        }
+    if (!property.paramText.empty()) textParams.emplace_back(property.kind, property.paramText);
+}
+
 void OrvCalendarComponent::ApplyProperty(const OrvCalendarProperty& property)
 {
     const std::string& value = property.value;
     switch (property.kind) {
     case ORVP_CATEGORIES:
-        for (const std::string& token : OrvSplitTokens(value, ',')) categories.Append(CategoryID(token), token);
+        // Names the configuration does not know, and categories already
+        // there, add nothing: the line itself is kept with its names, and
+        // reading it again must not grow the list.
+        for (const std::string& token : OrvSplitTokens(value, ',')) {
+            const int id = CategoryID(OrvUnescapeText(token));
+            bool present = id == 0;
+            for (int i = 0; i < categories.Count() && !present; ++i) present = categories.Item(i)->id == id;
+            if (!present) categories.Append(id, token);
+        }
         break;
     case ORVP_CLASS: classification = value; break;
     case ORVP_COMMENT: comment = value; break;
-    case ORVP_LOCATION: location = value; break;
+    case ORVP_LOCATION:
+        location = value;
+        KeepTextParams(property);
+        break;
     case ORVP_STATUS: status = value; break;
     case ORVP_TZNAME: tzName = value; break;
     case ORVP_URL: url = value; break;
     case ORVP_UID: uid = value; break;
-    case ORVP_DESCRIPTION: description = StripQuotes(value); break;
-    case ORVP_SUMMARY: summary = StripQuotes(value); break;
+    case ORVP_DESCRIPTION:
+        description = StripQuotes(value);
+        KeepTextParams(property);
+        break;
+    case ORVP_SUMMARY:
+        summary = StripQuotes(value);
+        KeepTextParams(property);
+        break;
     case ORVP_SLOGAN: slogan = StripQuotes(value); break;
     case ORVP_PERCENT_COMPLETE: percentComplete = OrvReadInt(value); break;
     case ORVP_PRIORITY: priority = OrvReadInt(value); break;
@@ -164,9 +245,16 @@ void OrvCalendarComponent::ApplyProperty(const OrvCalendarProperty& property)
     case ORVP_TZOFFSETFROM: OrvReadOffset(value.c_str(), tzOffsetFrom); break;
     case ORVP_TZOFFSETTO: OrvReadOffset(value.c_str(), tzOffsetTo); break;
     case ORVP_EXDATE:
-        // Always the date-time form: a date-only token gives midnight.
-        for (const std::string& token : OrvSplitTokens(value, ',')) exDates.push_back(OrvReadDateTime(token));
+        for (const std::string& token : OrvSplitTokens(value, ','))
+            if (!token.empty()) exDates.push_back(OrvReadPropertyTime(property, token));
         break;
+    case ORVP_RDATE:
+        // Periods are kept as written; they add no date here.
+        if (property.ValueType() == ORVVALUE_PERIOD) break;
+        for (const std::string& token : OrvSplitTokens(value, ','))
+            if (!token.empty()) rDates.push_back(OrvReadPropertyTime(property, token));
+        break;
+    case ORVP_DURATION: duration = value; break;
     case ORVP_RRULE: rrule.Parse(value); break;
     case ORVP_SCENES:
         scenes.Destroy();
@@ -393,61 +481,14 @@ void OrvCalendarComponent::CopyBaseInto(OrvCalendarComponent& copy) const
     copy.highlights.CopyFrom(highlights);
     copy.supraRegional = supraRegional;
     copy.lesson = lesson;
+    copy.rDates = rDates;
+    copy.duration = duration;
+    copy.textParams = textParams;
+    copy.keptLines = keptLines;
+    copy.readFromText = readFromText;
 }
 
-// --- writing ------------------------------------------------------------------
-
-namespace {
-
-void Line(std::ostream& out, const char* name, const std::string& value)
-{
-    out << name << ':' << value << '\n' << std::flush;
-}
-
-void TimeLine(std::ostream& out, const char* name, const OrvCalTime& time) { Line(out, name, time.Text()); }
-
-void IntLine(std::ostream& out, const char* name, long long value) { Line(out, name, std::to_string(value)); }
-
-std::string JoinNames(const OrvCalPropertyList& list)
-{
-    std::string joined;
-    for (int i = 0; i < list.Count(); ++i) {
-        if (i) joined += ',';
-        joined += list.Item(i)->name;
-    }
-    return joined;
-}
-
-std::string JoinIds(const OrvCalPropertyList& list)
-{
-    std::string joined;
-    for (int i = 0; i < list.Count(); ++i) {
-        if (i) joined += ',';
-        joined += std::to_string(list.Item(i)->id);
-    }
-    return joined;
-}
-
-template <class T, class F>
-std::string JoinWith(const std::vector<T>& items, F text)
-{
-    std::string joined;
-    for (size_t i = 0; i < items.size(); ++i) {
-        if (i) joined += ',';
-        joined += text(items[i]);
-    }
-    return joined;
-}
-
-}  // namespace
-
-void OrvVCALENDAR::WriteProperties(std::ostream& out) const
-{
-    Line(out, "PRODID", prodId);
-    Line(out, "VERSION", version);
-    if (!method.empty()) Line(out, "METHOD", method);
-    if (!calScale.empty()) Line(out, "CALSCALE", calScale);
-}
+// --- the component classes ------------------------------------------------------
 
 void OrvVCALENDAR::ApplyProperty(const OrvCalendarProperty& property)
 {
@@ -458,6 +499,17 @@ void OrvVCALENDAR::ApplyProperty(const OrvCalendarProperty& property)
     case ORVP_PRODID: prodId = property.value; break;
     case ORVP_VERSION: version = property.value; break;
     default: break;
+    }
+}
+
+bool OrvVCALENDAR::KeepsLine(const OrvCalendarProperty& property) const
+{
+    switch (property.kind) {
+    case ORVP_CALSCALE:
+    case ORVP_METHOD:
+    case ORVP_PRODID:
+    case ORVP_VERSION: return false;
+    default: return true;
     }
 }
 
@@ -477,42 +529,63 @@ void OrvVEVENT::ApplyProperty(const OrvCalendarProperty& property)
         OrvCalendarComponent::ApplyProperty(property);
 }
 
-void OrvVEVENT::WriteProperties(std::ostream& out) const
+bool OrvVEVENT::KeepsLine(const OrvCalendarProperty& property) const
 {
-    TimeLine(out, "CREATED", created);
-    TimeLine(out, "LAST-MODIFIED", lastModified);
-    Line(out, "UID", uid);
-    Line(out, "SUMMARY", summary);
-    if (!slogan.empty()) Line(out, "X-ORV-SLOGAN", slogan);
-    if (!userCategory.empty()) Line(out, "X-ORV-USERCATEGORY", userCategory);
-    if (rrule.frequency != 0) Line(out, "RRULE", rrule.Write());
-    if (!resources.empty()) Line(out, "RESOURCES", JoinWith(resources, [](const std::string& s) { return s; }));
-    if (!exDates.empty()) Line(out, "EXDATE", JoinWith(exDates, [](const OrvCalTime& t) { return t.Text(); }));
-    if (transparency != 0) Line(out, "TRANSP", OrvTableName(OrvTransparencyTable(), transparency));
-    TimeLine(out, "DTSTART", dtStart);
-    if (priority != 0) IntLine(out, "PRIORITY", priority);
-    TimeLine(out, "DTEND", dtEnd);
-    // Without it a replaced occurrence would come back beside its
-    // replacement after the next load.
-    if (recurrenceId.IsSet()) TimeLine(out, "RECURRENCE-ID", recurrenceId);
-    Line(out, "LOCATION", location);
-    Line(out, "DESCRIPTION", OrvEscapeText(description));
-    if (scenes.Count()) Line(out, "X-ORV-SCENES", JoinNames(scenes));
-    if (categories.Count()) Line(out, "X-ORV-CATEGORIES", JoinIds(categories));
-    IntLine(out, "X-ORV-EVENTID", eventId);
-    if (supraRegional != 0) IntLine(out, "X-ORV-SUPRAREGIONAL", supraRegional);
-    Line(out, "X-ORV-COST", cost.Format());
-    for (int i = 0; i < costTable.Count(); ++i) Line(out, "X-ORV-COSTTABLE", costTable.Row(i)->Format());
-    Line(out, "X-ORV-LOCATION", locationRecord.Format());
-    for (const OrvPerson& person : organizers) Line(out, "X-ORV-ORGANIZER", person.Format());
-    for (const OrvPerson& person : guests) Line(out, "X-ORV-GUEST", person.Format());
-    for (const OrvPerson& person : djs) Line(out, "X-ORV-DJ", person.Format());
-    if (!lesson.subject.empty()) Line(out, "X-ORV-LESSON", lesson.Format());
-    for (int i = 0; i < images.Count(); ++i) Line(out, "X-ORV-IMAGE", images.Element(i)->Format());
-    for (int i = 0; i < downloads.Count(); ++i) Line(out, "X-ORV-DOWNLOAD", downloads.Element(i)->Format());
-    for (int i = 0; i < programme.Count(); ++i) Line(out, "X-ORV-PROGRAM", programme.Row(i)->Format());
-    Line(out, "X-ORV-PUBLISH", publish.Format());
-    Line(out, "X-ORV-HIGHLIGHTS", highlights.Format());
+    switch (property.kind) {
+    case ORVP_CREATED:
+    case ORVP_LAST_MODIFIED:
+    case ORVP_UID:
+    case ORVP_SUMMARY:
+    case ORVP_SLOGAN:
+    case ORVP_USERCATEGORY:
+    case ORVP_RRULE:
+    case ORVP_RESOURCES:
+    case ORVP_EXDATE:
+    case ORVP_TRANSP:
+    case ORVP_DTSTART:
+    case ORVP_PRIORITY:
+    case ORVP_DTEND:
+    case ORVP_DURATION:
+    case ORVP_RECURRENCE_ID:
+    case ORVP_LOCATION:
+    case ORVP_DESCRIPTION:
+    case ORVP_SCENES:
+    case ORVP_CATEGORIES_EXT:
+    case ORVP_EVENTID:
+    case ORVP_SUPRAREGIONAL:
+    case ORVP_COST:
+    case ORVP_COSTTABLE:
+    case ORVP_LOCATION_EXT:
+    case ORVP_ORGANIZER_EXT:
+    case ORVP_GUEST:
+    case ORVP_DJ:
+    case ORVP_IMAGE:
+    case ORVP_DOWNLOAD:
+    case ORVP_PROGRAM:
+    case ORVP_PUBLISH:
+    case ORVP_HIGHLIGHTS: return false;
+    // Written only while it names a subject.
+    case ORVP_LESSON: return false;
+    case ORVP_RDATE: return property.ValueType() == ORVVALUE_PERIOD;
+    default: return true;
+    }
+}
+
+OrvCalTime OrvVEVENT::EffectiveEnd() const
+{
+    if (dtEnd.IsSet()) return dtEnd;
+    if (!dtStart.IsSet()) return dtEnd;
+    OrvCalTime end = dtStart;
+    if (!duration.empty()) {
+        int64_t seconds = 0;
+        if (OrvReadDuration(duration, seconds)) {
+            end.AddSeconds(seconds);
+            if (end.dateOnly && (end.Hour() || end.Minute() || end.Second())) end.dateOnly = false;
+            return end;
+        }
+    }
+    if (dtStart.dateOnly) end.AddDays(1);
+    return end;
 }
 
 void OrvVTODO::ApplyProperty(const OrvCalendarProperty& property)
@@ -521,25 +594,6 @@ void OrvVTODO::ApplyProperty(const OrvCalendarProperty& property)
         due = OrvReadPropertyTime(property);
     else
         OrvCalendarComponent::ApplyProperty(property);
-}
-
-void OrvVTODO::WriteProperties(std::ostream& out) const
-{
-    TimeLine(out, "CREATED", created);
-    TimeLine(out, "LAST-MODIFIED", lastModified);
-    TimeLine(out, "DTSTAMP", dtStamp);
-    Line(out, "UID", uid);
-    Line(out, "SUMMARY", summary);
-    Line(out, "STATUS", status);
-    if (rrule.frequency != 0) Line(out, "RRULE", rrule.Write());
-    if (categories.Count()) Line(out, "CATEGORIES", JoinNames(categories));
-    TimeLine(out, "DTSTART", dtStart);
-    TimeLine(out, "DUE", due);
-    Line(out, "LOCATION", location);
-    Line(out, "X-ORV-LOCATION", locationRecord.Format());
-    if (percentComplete != 0) IntLine(out, "PERCENT-COMPLETE", percentComplete);
-    if (priority != 0) IntLine(out, "PRIORITY", priority);
-    Line(out, "DESCRIPTION", description);
 }
 
 void OrvVALARM::ApplyProperty(const OrvCalendarProperty& property)
@@ -552,13 +606,6 @@ void OrvVALARM::ApplyProperty(const OrvCalendarProperty& property)
         OrvCalendarComponent::ApplyProperty(property);
 }
 
-void OrvVALARM::WriteProperties(std::ostream& out) const
-{
-    Line(out, "ACTION", action);
-    Line(out, "TRIGGER", trigger);
-    Line(out, "DESCRIPTION", description);
-}
-
 void OrvVTIMEZONE::ApplyProperty(const OrvCalendarProperty& property)
 {
     if (property.kind == ORVP_TZID)
@@ -567,23 +614,40 @@ void OrvVTIMEZONE::ApplyProperty(const OrvCalendarProperty& property)
         OrvCalendarComponent::ApplyProperty(property);
 }
 
-void OrvVTIMEZONE::WriteProperties(std::ostream& out) const
+bool OrvReadDuration(const std::string& text, int64_t& seconds)
 {
-    Line(out, "TZID", tzId);
+    // [+|-]P[nW] or [+|-]P[nD][T[nH][nM][nS]]
+    size_t i = 0;
+    int sign = 1;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) sign = text[i++] == '-' ? -1 : 1;
+    if (i >= text.size() || text[i] != 'P') return false;
+    ++i;
+    bool inTime = false, any = false;
+    int64_t total = 0;
+    while (i < text.size()) {
+        if (text[i] == 'T') {
+            inTime = true;
+            ++i;
+            continue;
+        }
+        int64_t number = 0;
+        int digits = 0;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9' && digits < 12) {
+            number = number * 10 + (text[i] - '0');
+            ++i;
+            ++digits;
+        }
+        if (!digits || i >= text.size()) return false;
+        const char unit = text[i++];
+        if (unit == 'W' && !inTime) total += number * 604800;
+        else if (unit == 'D' && !inTime) total += number * 86400;
+        else if (unit == 'H' && inTime) total += number * 3600;
+        else if (unit == 'M' && inTime) total += number * 60;
+        else if (unit == 'S' && inTime) total += number;
+        else return false;
+        any = true;
+    }
+    if (!any) return false;
+    seconds = sign * total;
+    return true;
 }
-
-namespace {
-
-void WriteZoneRule(const OrvCalendarComponent& rule, std::ostream& out)
-{
-    Line(out, "TZOFFSETFROM", OrvOffsetText(rule.tzOffsetFrom));
-    Line(out, "TZOFFSETTO", OrvOffsetText(rule.tzOffsetTo));
-    Line(out, "TZNAME", rule.tzName);
-    TimeLine(out, "DTSTART", rule.dtStart);
-    Line(out, "RRULE", rule.rrule.Write());
-}
-
-}  // namespace
-
-void OrvDAYLIGHT::WriteProperties(std::ostream& out) const { WriteZoneRule(*this, out); }
-void OrvSTANDARD::WriteProperties(std::ostream& out) const { WriteZoneRule(*this, out); }

@@ -1,7 +1,10 @@
 // In-memory iCalendar components. A component is a fat record: every
 // property the program understands has a typed field here, the reader hands
 // each parsed line to ApplyProperty, and the writer writes the fields back.
-// Lines without a field are dropped on reading.
+// Lines the writer would not reproduce from fields (properties without a
+// field, blocks of unknown kinds, whole alarms, to-dos and zone definitions)
+// are kept as they were read and written back unchanged, so a calendar of
+// another program loses nothing by being saved here.
 #pragma once
 
 #include <cstdint>
@@ -68,6 +71,8 @@ public:
     std::vector<OrvCalendarParam*> params;
     std::string name;
     std::string value;
+    // The parameters as written, from the first ';' to the value's ':'.
+    std::string paramText;
 };
 
 // One scene or category.
@@ -97,6 +102,12 @@ public:
 
 using OrvStringVector = std::vector<std::string>;
 
+// What a calendar text is written for. Local is the calendar file of the
+// program (its own dialect, with zones, whole days and the lines of other
+// programs); Upload is the text the portal reads (its dialect alone, local
+// times); Export is RFC 5545 for other programs.
+enum class OrvWriteMode { Local, Upload, Export };
+
 // A time zone offset: sign character (blank until one is read), hours and
 // minutes.
 struct OrvTZOffset {
@@ -115,10 +126,15 @@ public:
 
     // Deep copy or null; only events can be copied.
     virtual OrvCalendarComponent* Clone() const { return nullptr; }
-    // The component's own property lines.
-    virtual void WriteProperties(std::ostream& out) const {}
+    // The component's own property lines. Blocks read from a text whose
+    // every line is kept write those lines.
+    virtual void WriteProperties(std::ostream& out, OrvWriteMode mode) const;
+    void WriteProperties(std::ostream& out) const { WriteProperties(out, OrvWriteMode::Upload); }
     // Stores one parsed property into its field.
     virtual void ApplyProperty(const OrvCalendarProperty& property);
+    // True when the line of a parsed property is to be kept as written,
+    // because the writer does not reproduce it from fields.
+    virtual bool KeepsLine(const OrvCalendarProperty& property) const { return true; }
 
     // Only kind 54 (the location record): fills it from an address book
     // entry; -1 for any other kind or without an entry.
@@ -189,7 +205,24 @@ public:
     int supraRegional = 0;
     OrvLesson lesson;
 
+    // Further dates of the event ("RDATE"), local time.
+    std::vector<OrvCalTime> rDates;
+    // "DURATION" as written, when the text gave one instead of DTEND.
+    std::string duration;
+    // Parameters of SUMMARY, LOCATION and DESCRIPTION as written
+    // (";LANGUAGE=de", say), by property kind.
+    std::vector<std::pair<int, std::string>> textParams;
+    // Logical lines kept as they were read, in reading order.
+    std::vector<std::string> keptLines;
+    // Set by the reader: the block came from a text.
+    bool readFromText = false;
+
+    // The parameter text kept for a kind ("" for none).
+    const std::string& TextParams(int kind) const;
+
 protected:
+    // Keeps the parameters of a text property for writing them back.
+    void KeepTextParams(const OrvCalendarProperty& property);
     // Copies every base field except parent and children into copy.
     void CopyBaseInto(OrvCalendarComponent& copy) const;
 };
@@ -198,8 +231,10 @@ class OrvVCALENDAR : public OrvCalendarComponent {
     ORV_CLASS(OrvVCALENDAR, ORV_VCALENDAR, OrvCalendarComponent)
 public:
     OrvVCALENDAR() { name = "VCALENDAR"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
     void ApplyProperty(const OrvCalendarProperty& property) override;
+    bool KeepsLine(const OrvCalendarProperty& property) const override;
     std::string prodId;
     std::string version;
     std::string method;
@@ -211,8 +246,13 @@ class OrvVEVENT : public OrvCalendarComponent {
 public:
     OrvVEVENT() { name = "VEVENT"; }
     OrvCalendarComponent* Clone() const override;
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
     void ApplyProperty(const OrvCalendarProperty& property) override;
+    bool KeepsLine(const OrvCalendarProperty& property) const override;
+    // DTEND, or DTSTART plus DURATION when the text gave a duration; a whole
+    // day without either lasts one day.
+    OrvCalTime EffectiveEnd() const;
     int transparency = 0;
 };
 
@@ -220,7 +260,8 @@ class OrvVTODO : public OrvCalendarComponent {
     ORV_CLASS(OrvVTODO, ORV_VTODO, OrvCalendarComponent)
 public:
     OrvVTODO() { name = "VTODO"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
     void ApplyProperty(const OrvCalendarProperty& property) override;
     OrvCalTime due;
 };
@@ -229,7 +270,8 @@ class OrvVALARM : public OrvCalendarComponent {
     ORV_CLASS(OrvVALARM, ORV_VALARM, OrvCalendarComponent)
 public:
     OrvVALARM() { name = "VALARM"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
     void ApplyProperty(const OrvCalendarProperty& property) override;
     std::string action;
     std::string trigger;
@@ -239,7 +281,8 @@ class OrvVTIMEZONE : public OrvCalendarComponent {
     ORV_CLASS(OrvVTIMEZONE, ORV_VTIMEZONE, OrvCalendarComponent)
 public:
     OrvVTIMEZONE() { name = "VTIMEZONE"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
     void ApplyProperty(const OrvCalendarProperty& property) override;
     std::string tzId;
 };
@@ -248,14 +291,16 @@ class OrvDAYLIGHT : public OrvCalendarComponent {
     ORV_CLASS(OrvDAYLIGHT, ORV_DAYLIGHT, OrvCalendarComponent)
 public:
     OrvDAYLIGHT() { name = "DAYLIGHT"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
 };
 
 class OrvSTANDARD : public OrvCalendarComponent {
     ORV_CLASS(OrvSTANDARD, ORV_STANDARD, OrvCalendarComponent)
 public:
     OrvSTANDARD() { name = "STANDARD"; }
-    void WriteProperties(std::ostream& out) const override;
+    using OrvCalendarComponent::WriteProperties;
+    void WriteProperties(std::ostream& out, OrvWriteMode mode) const override;
 };
 
 class OrvVFREEBUSY : public OrvCalendarComponent {
@@ -270,11 +315,19 @@ public:
     OrvVJOURNAL() { name = "VJOURNAL"; }
 };
 
-// Date-time reading of a property value: DATE values (value type 4) are
-// read without a time part; a trailing "Z" and any zone are ignored.
+// Date-time reading of a property value: DATE values (value type 4, or a
+// bare eight-digit date) are read without a time part and marked as whole
+// days; a trailing "Z" marks UTC and a TZID parameter names the zone. The
+// value stays the written wall-clock time (inZone set) until the reader
+// converts it to local time.
 OrvCalTime OrvReadPropertyTime(const OrvCalendarProperty& property);
+// The same for one token of a list value (EXDATE, RDATE).
+OrvCalTime OrvReadPropertyTime(const OrvCalendarProperty& property, const std::string& token);
 // Offset reading: an optional sign, two digits of hours, two of minutes;
 // fields that are not read keep their value.
 void OrvReadOffset(const char* text, OrvTZOffset& offset);
 // Sign character, two-digit hours, two-digit minutes.
 std::string OrvOffsetText(const OrvTZOffset& offset);
+// Reads an RFC 5545 duration ("PT1H30M", "P1D", "-P2W") into seconds.
+// False for text that is not one.
+bool OrvReadDuration(const std::string& text, int64_t& seconds);

@@ -117,7 +117,17 @@ void OrvRRule::Parse(const std::string& text)
         case ORV_RPART_FREQ: frequency = FrequencyOf(value); break;
         case ORV_RPART_COUNT: count = OrvReadInt(value); break;
         case ORV_RPART_INTERVAL: interval = OrvReadInt(value); break;
-        case ORV_RPART_UNTIL: until = OrvReadDateTime(value); break;
+        case ORV_RPART_UNTIL: {
+            // A date alone, or UTC ("Z"): the reader makes it local time.
+            const bool date = value.size() == 8;
+            until = OrvReadDateTime(value, date);
+            until.dateOnly = date;
+            if (!date && !value.empty() && (value.back() == 'Z' || value.back() == 'z')) {
+                until.utc = true;
+                until.inZone = true;
+            }
+            break;
+        }
         case ORV_RPART_BYMINUTE: AppendList(byMinute, value); break;
         case ORV_RPART_BYHOUR: AppendList(byHour, value); break;
         case ORV_RPART_BYMONTHDAY: AppendList(byMonthDay, value); break;
@@ -148,6 +158,50 @@ void OrvRRule::Parse(const std::string& text)
 
 std::string OrvRRule::Write() const
 {
+    return Write(until.Year() != 0 ? until.Text() : std::string());
+}
+
+std::string OrvRRule::WriteStandard(const std::string& untilValue) const
+{
+    const char* name = FrequencyName(frequency);
+    if (!*name) return "";
+    std::string out = "FREQ=";
+    out += name;
+    std::string days;
+    for (const DayEntry& entry : byDay) {
+        if (!*WeekdayName(entry.second)) continue;
+        if (entry.first < -53 || entry.first > 53) continue;
+        if (!days.empty()) days += ',';
+        if (entry.first != 0) days += std::to_string(entry.first);
+        days += WeekdayName(entry.second);
+    }
+    if (!days.empty()) out += ";BYDAY=" + days;
+    // COUNT and UNTIL exclude each other; the count is the rule's own limit.
+    if (count > 0) out += ";COUNT=" + std::to_string(count);
+    if (interval > 0) out += ";INTERVAL=" + std::to_string(interval);
+    if (count <= 0 && !untilValue.empty()) out += ";UNTIL=" + untilValue;
+    auto list = [&out](const char* key, const std::vector<int>& values, int low, int high, bool signedRange) {
+        std::string joined;
+        for (int v : values) {
+            const bool ok = signedRange ? (v != 0 && v >= -high && v <= high) : (v >= low && v <= high);
+            if (!ok) continue;
+            if (!joined.empty()) joined += ',';
+            joined += std::to_string(v);
+        }
+        if (!joined.empty()) out += std::string(";") + key + "=" + joined;
+    };
+    list("BYMINUTE", byMinute, 0, 59, false);
+    list("BYHOUR", byHour, 0, 23, false);
+    list("BYMONTHDAY", byMonthDay, 1, 31, true);
+    list("BYWEEKNO", byWeekNo, 1, 53, true);
+    list("BYYEARDAY", byYearDay, 1, 366, true);
+    list("BYMONTH", byMonth, 1, 12, false);
+    if (weekStart != 0) out += std::string(";WKST=") + WeekdayName(weekStart);
+    return out;
+}
+
+std::string OrvRRule::Write(const std::string& untilValue) const
+{
     std::string out = "FREQ=";
     out += FrequencyName(frequency);
     out += ';';
@@ -162,7 +216,7 @@ std::string OrvRRule::Write() const
     }
     if (count != 0) out += "COUNT=" + std::to_string(count) + ";";
     if (interval != 0) out += "INTERVAL=" + std::to_string(interval) + ";";
-    if (until.Year() != 0) out += "UNTIL=" + until.Text() + ";";
+    if (!untilValue.empty()) out += "UNTIL=" + untilValue + ";";
     WriteList(out, "BYMINUTE", byMinute);
     WriteList(out, "BYHOUR", byHour);
     WriteList(out, "BYMONTHDAY", byMonthDay);

@@ -83,6 +83,13 @@ public:
     // The rule text; every part is followed by ';' (an empty rule gives
     // "FREQ=;").
     std::string Write() const;
+    // The same with the given text for UNTIL (its zone form).
+    std::string Write(const std::string& untilValue) const;
+    // RFC 5545 form for other programs: no empty frequency, no trailing
+    // ';', no parts other programs refuse (a weekday without a name, list
+    // values out of range); UNTIL given as text (empty: none). "" when the
+    // rule has no frequency other programs know.
+    std::string WriteStandard(const std::string& untilValue) const;
     // Frequency, interval, count, week start 0; until all zero; lists empty.
     void Clear();
     static void Copy(const OrvRRule& from, OrvRRule& to) { to = from; }

@@ -46,7 +46,7 @@ TEST(Orvcal, StatOnForeignAndBrokenFiles)
         const char* file;
         const char* output;
     } cases[] = {
-        {"google.ics", "events 3 occurrences 6\n"},
+        {"google.ics", "events 3 occurrences 7\n"},
         {"outlook.ics", "events 2 occurrences 5\n"},
         {"truncated.ics", "events 1 occurrences 1\n"},
         {"garbage.ics", "events 1 occurrences 1\n"},
