@@ -647,7 +647,9 @@ int OrvMainWindow::ExportCalendar()
     if (hooks_.chooseFile) path = hooks_.chooseFile(true);
     else path = QFileDialog::getSaveFileName(this, QString(), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
     if (path.isEmpty()) return -1;
-    return calendar_->Save(path.toLocal8Bit().toStdString());
+    // Other programs read the file: RFC 5545, not the calendar file's own
+    // dialect.
+    return calendar_->Export(path.toLocal8Bit().toStdString());
 }
 
 int OrvMainWindow::ToggleHighlight(OrvEventDate* date)

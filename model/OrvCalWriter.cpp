@@ -440,7 +440,7 @@ public:
         head += Fold("VERSION:2.0");
         head += Fold("PRODID:-//OrvCalendar//OrvCalendar 1.0//DE");
         if (first && !first->calScale.empty()) head += Fold("CALSCALE:" + OneLine(first->calScale));
-        if (first && !first->method.empty()) head += Fold("METHOD:" + OneLine(first->method));
+        // No METHOD: the file is a calendar, not a scheduling message.
         head += calendarLines;
         for (const std::string& id : databaseZones_) head += DatabaseZone(id);
         for (const std::string& tzid : fileZones_) head += FileZone(tzid);
@@ -704,8 +704,15 @@ private:
                 }));
         if (!e.slogan.empty()) Put("X-ORV-SLOGAN", "", OneLine(e.slogan));
         if (!e.userCategory.empty()) Put("X-ORV-USERCATEGORY", "", OneLine(e.userCategory));
-        for (const auto& line : ExtensionLines(e))
-            if (!line.second.empty()) Put(line.first, "", OneLine(line.second));
+        // Extension lines with nothing in them say nothing to anybody.
+        for (const auto& line : ExtensionLines(e)) {
+            if (line.second.empty()) continue;
+            if (!std::strcmp(line.first, "X-ORV-EVENTID") && e.eventId == 0) continue;
+            if (!std::strcmp(line.first, "X-ORV-PUBLISH") && e.publish.state == 0 && !e.publish.publishUp.IsSet() &&
+                !e.publish.publishDown.IsSet())
+                continue;
+            Put(line.first, "", OneLine(line.second));
+        }
         for (const std::string& line : e.keptLines) body_ += Kept(line, ORV_VEVENT);
         for (OrvElement* child = e.children.First(); child; child = child->Next())
             Component(*static_cast<OrvCalendarComponent*>(child));

@@ -457,3 +457,96 @@ TEST(OrvWriter, StableAfterOneRoundTrip)
 }
 
 }  // namespace
+
+namespace {
+
+// True when every line of a written text is a property or block line: a
+// value with a raw line break would start a line of its own.
+void ExpectOnlyPropertyLines(const std::string& text)
+{
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        size_t name = 0;
+        while (name < line.size() && ((line[name] >= 'A' && line[name] <= 'Z') || line[name] == '-')) ++name;
+        ASSERT_GT(name, 0u) << "line: " << line;
+        ASSERT_TRUE(name < line.size() && (line[name] == ':' || line[name] == ';')) << "line: " << line;
+    }
+}
+
+std::string Lf(std::string text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r') {
+            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+            out += '\n';
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+TEST(OrvWriter, NoWrittenValueHoldsALineBreak)
+{
+    // Text from the editors (Qt gives line feeds alone) in every text field
+    // they can set: after save and load each reads back as typed, and no
+    // later line can overwrite the event's start or UID.
+    const int kinds[] = {ORVP_SUMMARY, ORVP_DESCRIPTION, ORVP_LOCATION, ORVP_SLOGAN, ORVP_USERCATEGORY};
+    const char* texts[] = {"Erste Zeile\nzweite Zeile\nUID: geaendert", "a\r\nDTSTART:19990101T000000\r\nb",
+                           "nur\rCR", "Ende mit Umbruch\n"};
+    for (int kind : kinds) {
+        for (const char* typed : texts) {
+            SCOPED_TRACE(std::to_string(kind) + " " + typed);
+            OrvCalendar calendar;
+            calendar.AddEvent(new OrvVCALENDAR);
+            auto* event = new OrvVEVENT;
+            calendar.AddEvent(event);
+            event->uid = "fest";
+            event->dtStart = OrvCalTime(2027, 3, 1, 19, 30);
+            event->SetText(kind, typed);
+            const std::string text = calendar.Text();
+            ExpectOnlyPropertyLines(text);
+            ExpectOnlyPropertyLines(OrvComponentText(*event));
+            auto read = ReadCalendar(text);
+            OrvCalendarComponent* back = FirstEvent(*read);
+            ASSERT_NE(back, nullptr);
+            EXPECT_EQ(back->uid, "fest");
+            EXPECT_EQ(back->dtStart.Text(), "20270301T193000");
+            std::string shown;
+            if (back->GetText(kind, shown, ORV_REQUEST_VALUE) == 0) EXPECT_EQ(Lf(shown), Lf(typed));
+            EXPECT_EQ(read->Text(), text);
+        }
+    }
+    // Values of the extension records keep to one line as well (a break
+    // becomes a blank there).
+    OrvCalendar calendar;
+    calendar.AddEvent(new OrvVCALENDAR);
+    auto* event = new OrvVEVENT;
+    calendar.AddEvent(event);
+    OrvCost cost;
+    cost.text = "Rabatt\nUID:x";
+    event->SetCost(0, cost);
+    OrvPerson person;
+    person.name = "Schule\r\nDTSTART:19990101T000000";
+    event->organizers.push_back(person);
+    event->locationRecord.name = "Saal\r2";
+    event->lesson.subject = "Salsa\nRueda";
+    ExpectOnlyPropertyLines(calendar.Text());
+    auto read = ReadCalendar(calendar.Text());
+    EXPECT_EQ(FirstEvent(*read)->uid, "");
+    EXPECT_FALSE(FirstEvent(*read)->dtStart.IsSet());
+    EXPECT_EQ(FirstEvent(*read)->lesson.subject, "Salsa Rueda");
+}
+
+TEST(OrvReader, BlockNamesWithTrailingBlanksAndCarriageReturnsOnly)
+{
+    auto calendar = ReadCalendar("BEGIN:VCALENDAR \rBEGIN:VEVENT \rSUMMARY:da\rDTSTART:20270101T100000\rEND:VEVENT\r"
+                                 "END:VCALENDAR\r");
+    ASSERT_NE(FirstEvent(*calendar), nullptr);
+    EXPECT_EQ(FirstEvent(*calendar)->summary, "da");
+    EXPECT_EQ(FirstEvent(*calendar)->dtStart.Text(), "20270101T100000");
+}

@@ -2,7 +2,8 @@
 //
 //   orvcal stat FILE.ics
 //   orvcal occurrences FILE.ics [--from YYYYMMDD] [--to YYYYMMDD]
-//   orvcal roundtrip IN.ics OUT.ics
+//   orvcal roundtrip IN.ics OUT.ics     the program's own calendar file
+//   orvcal export IN.ics OUT.ics        RFC 5545 for other programs
 //
 // Exit status: 0 done, 1 a file could not be read or written, 2 wrong use.
 
@@ -21,7 +22,8 @@ namespace {
 const char* kUsage =
     "usage: orvcal stat FILE.ics\n"
     "       orvcal occurrences FILE.ics [--from YYYYMMDD] [--to YYYYMMDD]\n"
-    "       orvcal roundtrip IN.ics OUT.ics\n";
+    "       orvcal roundtrip IN.ics OUT.ics\n"
+    "       orvcal export IN.ics OUT.ics\n";
 
 int Usage(const char* problem = nullptr)
 {
@@ -125,12 +127,12 @@ int Occurrences(int argc, char** argv)
     return 0;
 }
 
-int Roundtrip(const char* in, const char* out)
+int Roundtrip(const char* in, const char* out, bool standard)
 {
     if (!Readable(in)) return 1;
     OrvCalendar calendar;
     calendar.Load(in);
-    if (calendar.Save(out) != 0) {
+    if ((standard ? calendar.Export(out) : calendar.Save(out)) != 0) {
         std::fprintf(stderr, "orvcal: cannot write %s: %s\n", out, std::strerror(errno));
         return 1;
     }
@@ -151,9 +153,9 @@ int main(int argc, char** argv)
         if (argc < 3) return Usage();
         return Occurrences(argc, argv);
     }
-    if (command == "roundtrip") {
+    if (command == "roundtrip" || command == "export") {
         if (argc != 4) return Usage();
-        return Roundtrip(argv[2], argv[3]);
+        return Roundtrip(argv[2], argv[3], command == "export");
     }
     if (command == "-h" || command == "--help") {
         std::fputs(kUsage, stdout);
