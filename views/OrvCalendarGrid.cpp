@@ -206,8 +206,10 @@ std::string OrvDayCaption(const ZafUTimeData& date)
     return buffer;
 }
 
-std::string OrvEntryCaption(const ZafUTimeData& start, const std::string& summary)
+std::string OrvEntryCaption(const ZafUTimeData& start, const std::string& summary, bool allDay)
 {
+    // A whole day has no time of its own.
+    if (allDay) return summary;
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%02d:%02d ", start.Hour() % 100, start.Minute() % 100);
     return buffer + summary;

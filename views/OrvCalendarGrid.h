@@ -90,7 +90,7 @@ OrvRect OrvGridCellRect(int rows, int columns, bool gridLines, int width, int he
 // Caption of a day header: "%d.%m." with two digits each.
 std::string OrvDayCaption(const ZafUTimeData& date);
 // Caption of an entry: start time "%H:%M", one blank, the summary.
-std::string OrvEntryCaption(const ZafUTimeData& start, const std::string& summary);
+std::string OrvEntryCaption(const ZafUTimeData& start, const std::string& summary, bool allDay = false);
 
 // Image of a publish state; null for a state without image.
 const char* OrvPublishStateImage(int state);

@@ -124,7 +124,7 @@ OrvCalendarTableEvent::OrvCalendarTableEvent(OrvCalendarTableDay* cell, const Or
     highlightImage_ = item.hasHighlightEntry ? ORV_IMAGE_HIGHLIGHT : nullptr;
     SetLeftImage(OrvViewImage(publishImage_));
     SetRightImage(OrvViewImage(highlightImage_));
-    setText(OrvQString(OrvEntryCaption(item.start, item.summary)));
+    setText(OrvQString(OrvEntryCaption(item.start, item.summary, item.allDay)));
 }
 
 void OrvCalendarTableEvent::SetSelected(bool selected)
@@ -159,7 +159,7 @@ void OrvCalendarTableEvent::contextMenuEvent(QContextMenuEvent* event)
 void OrvCalendarTableEvent::resizeEvent(QResizeEvent* event)
 {
     // The caption follows the event (its summary may have been edited).
-    setText(OrvQString(OrvEntryCaption(item_.start, item_.summary)));
+    setText(OrvQString(OrvEntryCaption(item_.start, item_.summary, item_.allDay)));
     OrvFlatButton::resizeEvent(event);
 }
 

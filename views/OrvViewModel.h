@@ -21,11 +21,12 @@ struct OrvDayItem {
     bool hasHighlightEntry = false; // a highlight stands at the start
     int highlightLevel = 0;         // level of that highlight, 0 = none
     bool supraRegional = false;
+    bool allDay = false;            // whole days: shown without a time
 };
 
 // Every event date of the day in the document's list order (the
-// occurrences are built first when there are none yet). Null calendar:
-// nothing.
+// occurrences are built first when there are none yet); an all-day date
+// stands on every day it covers. Null calendar: nothing.
 std::vector<OrvDayItem> OrvCalendarDayItems(OrvCalendar* calendar, const ZafUTimeData& day);
 
 // The values of one event date.

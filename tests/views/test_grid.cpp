@@ -1,7 +1,9 @@
 // Grid, navigation and geometry rules of the calendar views on plain values.
 #include <gtest/gtest.h>
 
+#include "model/OrvCalendar.h"
 #include "views/OrvCalendarGrid.h"
+#include "views/OrvViewModel.h"
 
 namespace {
 
@@ -250,5 +252,26 @@ TEST(ViewGrid, CaptionsAndStateImages)
         const char* got = OrvPublishStateImage(c.state);
         if (c.image) EXPECT_STREQ(got, c.image) << c.state;
         else EXPECT_EQ(got, nullptr) << c.state;
+    }
+}
+
+TEST(ViewGrid, WholeDaysShowNoTimeAndStandOnEveryDayTheyCover)
+{
+    EXPECT_EQ(OrvEntryCaption(ZafUTimeData(2025, 3, 15, 0, 0, 0), "Tanzwochenende", true), "Tanzwochenende");
+    OrvCalendar calendar;
+    calendar.LoadText("BEGIN:VCALENDAR\nBEGIN:VEVENT\nSUMMARY:Wochenende\nDTSTART;VALUE=DATE:20250315\n"
+                      "DTEND;VALUE=DATE:20250317\nEND:VEVENT\nBEGIN:VEVENT\nSUMMARY:Abend\n"
+                      "DTSTART:20250315T200000\nDTEND:20250316T020000\nEND:VEVENT\nEND:VCALENDAR\n");
+    struct Case {
+        int day;
+        std::vector<std::string> shown;
+    } cases[] = {{14, {}}, {15, {"Wochenende", "Abend"}}, {16, {"Wochenende"}}, {17, {}}};
+    for (const Case& c : cases) {
+        std::vector<std::string> shown;
+        for (const OrvDayItem& item : OrvCalendarDayItems(&calendar, ZafUTimeData(2025, 3, c.day, 12, 0, 0))) {
+            shown.push_back(item.summary);
+            EXPECT_EQ(item.allDay, item.summary == "Wochenende");
+        }
+        EXPECT_EQ(shown, c.shown) << c.day;
     }
 }

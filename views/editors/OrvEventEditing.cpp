@@ -254,10 +254,11 @@ int OrvEditEventDate(const OrvEventEditContext& c, OrvEventDate* date)
         std::unique_ptr<OrvEventDate> copy(date->Copy());
         if (!copy) return -1;
         std::unique_ptr<OrvCalendarComponent> single(copy->event);
-        single->dtStart = date->start;
-        single->dtEnd = date->end;
+        single->dtStart.SetKeepingForm(date->start);
+        single->dtEnd.SetKeepingForm(date->end);
         single->eventId = 0;
         single->rrule.Clear();
+        single->rDates.clear();   // the series' further dates stay with it
         single->recurrenceId.Clear();
         OrvEventWizard wizard(single.get(), date, ORV_EDIT_OCCURRENCE, ORV_OPEN_EDIT, OrvPortalWizardServices(c),
                               c.parent);

@@ -390,8 +390,9 @@ int OrvEventWizard::Store()
     e.categories.Destroy();
     e.categories.AppendCopies(work_.categories);
 
-    e.dtStart = TimeFrom(work_.startDate, work_.startTime);
-    e.dtEnd = TimeFrom(work_.endDate, work_.endTime);
+    // The zone or whole day the times were written in stays with them.
+    e.dtStart.SetKeepingForm(TimeFrom(work_.startDate, work_.startTime));
+    e.dtEnd.SetKeepingForm(TimeFrom(work_.endDate, work_.endTime));
     e.publish.state = ORV_PUBLISH_PUBLISHED;
     e.publish.publishUp = TimeFrom(work_.publishUpDate, work_.publishUpTime);
     e.publish.publishDown = TimeFrom(work_.publishDownDate, work_.publishDownTime);
