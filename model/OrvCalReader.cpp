@@ -67,10 +67,10 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
 {
     // Inside a block of a kind the program does not know: its lines are
     // kept whole with the block that holds it, until its END.
-    if (document.rawDepth_ > 0) {
+    if (!document.rawBlocks_.empty()) {
         if (document.cursor) document.cursor->keptLines.push_back(line);
-        if (IsName(line, "BEGIN")) ++document.rawDepth_;
-        else if (IsName(line, "END")) --document.rawDepth_;
+        if (IsName(line, "BEGIN")) document.rawBlocks_.push_back(TrimmedValue(line.substr(line.find(':') + 1)));
+        else if (IsName(line, "END")) document.rawBlocks_.pop_back();
         return;
     }
 
@@ -124,7 +124,7 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
             // in the enclosing event, nor its END close it.
             if (document.cursor) {
                 document.cursor->keptLines.push_back(line);
-                document.rawDepth_ = 1;
+                document.rawBlocks_.push_back(TrimmedValue(value));
             }
             return;
         }
@@ -213,9 +213,16 @@ void OrvReadCalendarText(OrvCalendar& document, const std::string& text)
         document.Trace(1, line.c_str());
         OrvParseCalendarLine(document, line);
     });
+    // Kept blocks the text left open are closed, so that what is written
+    // reads back as the same blocks.
+    if (document.cursor)
+        while (!document.rawBlocks_.empty()) {
+            document.cursor->keptLines.push_back("END:" + document.rawBlocks_.back());
+            document.rawBlocks_.pop_back();
+        }
+    document.rawBlocks_.clear();
     document.cursor = nullptr;
     document.ignoredBlocks_ = 0;
-    document.rawDepth_ = 0;
     for (OrvCalendarComponent* component : document.detached_) delete component;
     document.detached_.clear();
     OrvResolveReadTimes(document);

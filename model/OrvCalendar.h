@@ -175,8 +175,9 @@ public:
 private:
     friend void OrvParseCalendarLine(OrvCalendar& document, const std::string& line);
     friend void OrvReadCalendarText(OrvCalendar& document, const std::string& text);
-    // Open blocks of unknown kinds whose lines are being kept.
-    int rawDepth_ = 0;
+    // Names of the open blocks of unknown kinds whose lines are being kept
+    // (outermost first).
+    std::vector<std::string> rawBlocks_;
     // Blocks that BEGIN opened but the document could not keep: they take
     // their lines while open and are deleted after reading.
     std::vector<OrvCalendarComponent*> detached_;

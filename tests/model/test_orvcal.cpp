@@ -117,6 +117,18 @@ TEST(Orvcal, RoundtripWritesTheProgramsOwnForm)
     EXPECT_EQ(dir.Read("again.ics"), dir.Read("out.ics"));
 }
 
+TEST(Orvcal, ExportWritesTheStandardForm)
+{
+    ScratchDir dir;
+    std::string in = dir.Write("google.ics", Foreign("google.ics").content);
+    ToolRun run = Orvcal(dir, "export " + Quoted(in) + " " + Quoted(dir.File("out.ics")));
+    ASSERT_EQ(run.status, 0) << run.err;
+    OrvCalendar expected;
+    expected.Load(in);
+    EXPECT_EQ(dir.Read("out.ics"), CRLF(OrvExportText(expected)));
+    EXPECT_NE(dir.Read("out.ics").find("\r\nDTSTART;TZID=Europe/Berlin:20250303T190000\r\n"), std::string::npos);
+}
+
 TEST(Orvcal, FailuresGiveAMessageAndStatusOne)
 {
     ScratchDir dir;
@@ -131,6 +143,9 @@ TEST(Orvcal, FailuresGiveAMessageAndStatusOne)
         {"occurrences " + Quoted(dir.File("missing.ics")), 1, "missing.ics"},
         {"roundtrip " + Quoted(dir.File("missing.ics")) + " " + Quoted(dir.File("o.ics")), 1, "missing.ics"},
         {"roundtrip " + Quoted(good) + " " + Quoted(dir.File("no/such/dir/o.ics")), 1, "cannot write"},
+        {"export " + Quoted(dir.File("missing.ics")) + " " + Quoted(dir.File("o.ics")), 1, "missing.ics"},
+        {"export " + Quoted(good) + " " + Quoted(dir.File("no/such/dir/o.ics")), 1, "cannot write"},
+        {"export " + Quoted(good), 2, "usage"},
         {"", 2, "usage"},
         {"stat", 2, "usage"},
         {"frobnicate x", 2, "unknown command"},

@@ -183,6 +183,12 @@ TEST(OrvReader, UnknownBlocksAreKeptWholeWithTheBlockThatHoldsThem)
     EXPECT_EQ(event->children.Count(), 0);
     EXPECT_NE(calendar->Text().find(block), std::string::npos);
     EXPECT_EQ(ReadCalendar(calendar->Text())->Text(), calendar->Text());
+    // A block the text leaves open is closed in what is written, so the
+    // calendar's own END does not fall into it on the next reading.
+    auto open = ReadCalendar("BEGIN:VCALENDAR\nBEGIN:X-A\nBEGIN:X-B\nFOO:1\n");
+    const std::string written = open->Text();
+    EXPECT_NE(written.find("BEGIN:X-A\nBEGIN:X-B\nFOO:1\nEND:X-B\nEND:X-A\nEND:VCALENDAR\n"), std::string::npos);
+    EXPECT_EQ(ReadCalendar(written)->Text(), written);
 }
 
 TEST(OrvReader, MissingEndKeepsTheRestInTheOpenComponentAndExtraEndIsHarmless)
