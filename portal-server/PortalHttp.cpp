@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -194,6 +195,12 @@ void PortalHttpServer::SetFault(const FaultConfig& f) {
     testFaults_ = true;
 }
 
+void PortalHttpServer::SetBodyLimits(size_t upload, size_t form) {
+    uploadLimit_ = upload;
+    formLimit_ = form;
+    server_->set_payload_max_length(std::max(upload, form));
+}
+
 int PortalHttpServer::Bind(const std::string& host, int port) {
     std::string h = host == "localhost" ? "127.0.0.1" : host;
     if (h != "127.0.0.1") return -1;  // the test portal never leaves loopback
@@ -220,7 +227,7 @@ void PortalHttpServer::Pause(long ms) {
 void PortalHttpServer::Install() {
     // A declared length is checked by the library; the receivers below count
     // what really arrives, which is what limits a chunked body.
-    server_->set_payload_max_length(kMaxUploadBody);
+    server_->set_payload_max_length(std::max(uploadLimit_, formLimit_));
     server_->set_read_timeout(kReadTimeoutSeconds, 0);
     server_->set_write_timeout(kReadTimeoutSeconds, 0);
     server_->set_keep_alive_timeout(kKeepAliveSeconds);
@@ -281,6 +288,13 @@ void PortalHttpServer::Install() {
             if (received > limit) tooLarge = true;
             return !tooLarge;
         };
+        // A body that announces more than its kind may carry is not read.
+        const size_t limit = req.is_multipart_form_data() ? uploadLimit_ : formLimit_;
+        if (req.has_header("Content-Length") &&
+            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > limit) {
+            RefuseBody(res, 413, "Die Anfrage ist zu groß");
+            return;
+        }
         if (req.is_multipart_form_data()) {
             std::vector<UploadPart> parts;
             complete = reader(
@@ -296,7 +310,7 @@ void PortalHttpServer::Install() {
                     return true;
                 },
                 [&](const char* data, size_t len) {
-                    if (!take(len, kMaxUploadBody)) return false;
+                    if (!take(len, uploadLimit_)) return false;
                     if (!parts.empty()) parts.back().data.append(data, len);
                     return true;
                 });
@@ -307,7 +321,7 @@ void PortalHttpServer::Install() {
         } else {
             std::string body;
             complete = reader([&](const char* data, size_t len) {
-                if (!take(len, kMaxFormBody)) return false;
+                if (!take(len, formLimit_)) return false;
                 body.append(data, len);
                 return true;
             });

@@ -67,6 +67,7 @@ public:
     // too): multipart uploads and form bodies.
     static constexpr size_t kMaxUploadBody = 256u * 1024u * 1024u;
     static constexpr size_t kMaxFormBody = 16u * 1024u * 1024u;
+    void SetBodyLimits(size_t upload, size_t form);
     // Worker threads: each connection holds one while it is open, so a
     // few slow clients must leave plenty for the rest.
     static constexpr size_t kWorkers = 64;
@@ -90,6 +91,8 @@ private:
     std::mutex faultMutex_;
     FaultConfig fault_;
     std::atomic<bool> testFaults_{false};
+    size_t uploadLimit_ = kMaxUploadBody;
+    size_t formLimit_ = kMaxFormBody;
     std::condition_variable stopCv_;
     bool stopping_ = false;
 };
