@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QFileDialog>
 #include <QLabel>
+#include <QMessageBox>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -55,6 +56,14 @@ constexpr int TEXT_DOWNLOAD_FAILED = 308;
 constexpr int TEXT_ICS_FILES = 309;
 constexpr int TEXT_UPLOAD_FAILED = 310;
 constexpr int TEXT_DELETE_FAILED = 311;
+constexpr int TEXT_SETUP_TITLE = 314;
+constexpr int TEXT_SETUP_QUESTION = 315;
+constexpr int TEXT_SETUP_KEPT = 316;
+constexpr int TEXT_SETUP_NOT_ANNOUNCED = 317;
+constexpr int TEXT_SETUP_UNTRUSTED = 318;
+constexpr int TEXT_SETUP_CHANGED = 319;
+constexpr int TEXT_SETUP_DECLINED = 320;
+constexpr int TEXT_SETUP_START_FAILED = 321;
 
 QString Text(int number) { return OrvQString(OrvText(number)); }
 
@@ -445,7 +454,7 @@ int OrvMainWindow::LoginSequence()
     const int result = OrvRunLoginSequence(*portal_, *Config(), hooks);
     // 0: logged in and the download posted; 100 after a login only when an
     // accepted update is ending the program.
-    loggedIn_ = result == 0 || (result == 100 && !programToStart_.empty());
+    loggedIn_ = result == 0 || (result == 100 && !setup_.path.empty());
     UpdateStatus();
     // The calendars group shows the queries of the user now logged in.
     if (loggedIn_ && topArea_ && topArea_->AccessPane()->CalendarsGroup()->IsExpanded())
@@ -493,7 +502,43 @@ int OrvMainWindow::CheckForUpdates()
         return OrvRunUpdateDialog(this, *portal_, version, history, state, path);
     };
     hooks.endProgram = [this]() { OrvPostEvent(this, OrvEvent(ORV_NOTICE_CLOSE)); };
-    return OrvUpdateCheck(*portal_, hooks, programToStart_);
+    return OrvUpdateCheck(*portal_, hooks, setup_);
+}
+
+void OrvMainWindow::FinishUpdate()
+{
+    // "%s" places filled in order.
+    auto fill = [](int number, const QStringList& values) {
+        QString text = Text(number);
+        for (const QString& v : values) {
+            int at = text.indexOf(QLatin1String("%s"));
+            if (at < 0) break;
+            text.replace(at, 2, v);
+        }
+        return text;
+    };
+    OrvSetupHooks hooks;
+    hooks.confirm = [this, fill](const std::string& name, uint64_t size, const std::string& sha256) {
+        if (hooks_.confirmSetup) return hooks_.confirmSetup(name, size, sha256);
+        if (OrvMessageWindow::TestMode()) return false;  // nothing may block a test run
+        const QString text = fill(TEXT_SETUP_QUESTION, {QString::fromStdString(name), QString::number(size),
+                                                        QString::fromStdString(sha256)});
+        return QMessageBox::question(nullptr, Text(TEXT_SETUP_TITLE), text, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::No) == QMessageBox::Yes;
+    };
+    hooks.tell = [fill](const std::string& path, OrvSetupVerdict why) {
+        int reason = TEXT_SETUP_NOT_ANNOUNCED;
+        switch (why) {
+        case ORV_SETUP_UNTRUSTED: reason = TEXT_SETUP_UNTRUSTED; break;
+        case ORV_SETUP_CHANGED: reason = TEXT_SETUP_CHANGED; break;
+        case ORV_SETUP_DECLINED: reason = TEXT_SETUP_DECLINED; break;
+        case ORV_SETUP_START_FAILED: reason = TEXT_SETUP_START_FAILED; break;
+        default: break;
+        }
+        OrvMessageWindow::Show(nullptr, QStringLiteral("Hinweis"),
+                               fill(TEXT_SETUP_KEPT, {QString::fromStdString(path), Text(reason)}));
+    };
+    OrvFinishUpdate(setup_, hooks);
 }
 
 // --- commands --------------------------------------------------------------
@@ -877,7 +922,7 @@ int OrvMainWindow::Event(const OrvEvent& event)
         Closing();
         return event.type;
     case ORV_NOTICE_APPLICATION_ENDS:
-        if (!programToStart_.empty()) OrvStartSetupProgram(programToStart_);
+        FinishUpdate();
         return event.type;
     default:
         return 0;

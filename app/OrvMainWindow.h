@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "portal/OrvPortalSession.h"
 #include "OrvAccessPane.h"
 #include "OrvMainMenus.h"
 #include "platform/OrvEvent.h"
@@ -102,6 +103,10 @@ struct OrvMainWindowHooks {
     // The update dialog: its result (10135 to install, path set).
     std::function<int(const std::string& version, const std::string& history, int& state, std::string& path)>
         updateDialog;
+    // The question at exit before a downloaded set-up program starts (name,
+    // size, SHA-256): true starts it. Without a hook a question box asks,
+    // and in the message windows' test mode the answer is no.
+    std::function<bool(const std::string& name, uint64_t size, const std::string& sha256)> confirmSetup;
 };
 
 class OrvMainWindow : public QMainWindow, public OrvEventHandler {
@@ -139,8 +144,9 @@ public:
 
     bool IsLoggedIn() const { return loggedIn_; }
     bool IsInitialized() const { return initialized_; }
-    // Path of a program started when the application ends.
-    const std::string& ProgramToStart() const { return programToStart_; }
+    // Path of the set-up program offered when the application ends.
+    const std::string& ProgramToStart() const { return setup_.path; }
+    const OrvSetupProgram& SetupProgram() const { return setup_; }
 
     // The named colours and fonts the views use.
     const std::vector<QColor>& Colours() const { return colours_; }
@@ -194,6 +200,8 @@ private:
     int About();
     int AssignToUser(OrvEventDate* date);
     void Closing();
+    // The set-up program at the end: checked, confirmed, or the user told why not.
+    void FinishUpdate();
 
     std::vector<OrvMenuListEntry> CategoryEntries() const;
     std::vector<OrvMenuListEntry> ImportProfileEntries() const;
@@ -207,7 +215,7 @@ private:
     bool initialized_ = false;
     bool closing_ = false;
     bool broadcasting_ = false;
-    std::string programToStart_;
+    OrvSetupProgram setup_;
 
     OrvMenuSources menuSources_;
     OrvPaneSources paneSources_;

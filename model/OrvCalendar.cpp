@@ -144,14 +144,34 @@ int WriteCalendarFile(const std::string& path, const std::string& lines)
         text += c;
     }
 
+    // Through a symbolic link the file it points to is written and the
+    // link stays a link: renaming over the link itself would replace it.
+    std::string target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat link {};
+        if (::lstat(target.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) break;
+        if (hops == 40) {
+            errno = ELOOP;
+            return -1;
+        }
+        std::string next(link.st_size > 0 ? static_cast<size_t>(link.st_size) + 1 : 4096, '\0');
+        ssize_t n = ::readlink(target.c_str(), next.data(), next.size());
+        if (n < 0) return -1;
+        next.resize(static_cast<size_t>(n));
+        // A relative link counts from the link's own directory.
+        size_t slash = target.rfind('/');
+        if (!next.empty() && next[0] != '/' && slash != std::string::npos) next = target.substr(0, slash + 1) + next;
+        target = next;
+    }
+
     // Written beside the target and renamed over it, so that a failed or
     // interrupted save never destroys the calendar that is there.
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = target + ".XXXXXX";
     int fd = ::mkstemp(temporary.data());
     if (fd < 0) return -1;
     struct stat existing {};
     mode_t mode = 0;
-    if (::stat(path.c_str(), &existing) == 0) {
+    if (::stat(target.c_str(), &existing) == 0) {
         mode = existing.st_mode & 07777;
     } else {
         mode_t mask = ::umask(0);
@@ -160,7 +180,7 @@ int WriteCalendarFile(const std::string& path, const std::string& lines)
     }
     bool ok = WriteAll(fd, text) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
-    if (ok && ::rename(temporary.c_str(), path.c_str()) == 0) return 0;
+    if (ok && ::rename(temporary.c_str(), target.c_str()) == 0) return 0;
     int error = errno;   // the caller may want to tell why
     ::unlink(temporary.c_str());
     errno = error;

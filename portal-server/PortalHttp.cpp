@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
@@ -34,6 +35,36 @@ std::string SessionFromCookies(const httplib::Request& req) {
 std::string QueryOf(const httplib::Request& req) {
     size_t q = req.target.find('?');
     return q == std::string::npos ? std::string() : req.target.substr(q + 1);
+}
+
+// The file name of a reply header as a quoted string: a double quote and a
+// backslash get a backslash before them; stored names hold no control bytes.
+std::string QuotedFileName(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"' || c == '\\') out += '\\';
+        if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) out += c;
+    }
+    return out + "\"";
+}
+
+// The reply for a request whose body was refused; the method did not run.
+void RefuseBody(httplib::Response& res, int status, const std::string& message) {
+    JsonValue o = JsonValue::Object();
+    o.set("retcode", std::to_string(kBadRequest));
+    o.set("message", message);
+    JsonValue err = JsonValue::Object();
+    err.set("error", std::to_string(kBadRequest));
+    err.set("item", "body");
+    err.set("message", message);
+    err.set("native", "");
+    JsonValue list = JsonValue::Array();
+    list.push(err);
+    o.set("error", list);
+    o.set("result", JsonValue::Object());
+    res.status = status;
+    res.set_header("Connection", "close");
+    res.set_content(o.dump(), "application/json");
 }
 
 bool EndsWith(const std::string& s, const std::string& suffix) {
@@ -161,6 +192,13 @@ PortalHttpServer::~PortalHttpServer() { Stop(); }
 void PortalHttpServer::SetFault(const FaultConfig& f) {
     std::lock_guard<std::mutex> lock(faultMutex_);
     fault_ = f;
+    testFaults_ = true;
+}
+
+void PortalHttpServer::SetBodyLimits(size_t upload, size_t form) {
+    uploadLimit_ = upload;
+    formLimit_ = form;
+    server_->set_payload_max_length(std::max(upload, form));
 }
 
 int PortalHttpServer::Bind(const std::string& host, int port) {
@@ -187,8 +225,13 @@ void PortalHttpServer::Pause(long ms) {
 }
 
 void PortalHttpServer::Install() {
-    server_->set_payload_max_length(256u * 1024u * 1024u);
-    server_->set_read_timeout(30, 0);
+    // A declared length is checked by the library; the receivers below count
+    // what really arrives, which is what limits a chunked body.
+    server_->set_payload_max_length(std::max(uploadLimit_, formLimit_));
+    server_->set_read_timeout(kReadTimeoutSeconds, 0);
+    server_->set_write_timeout(kReadTimeoutSeconds, 0);
+    server_->set_keep_alive_timeout(kKeepAliveSeconds);
+    server_->new_task_queue = [] { return new httplib::ThreadPool(kWorkers); };
     // Address reuse only: with the library's default SO_REUSEPORT a second
     // server would silently share a port that is already taken.
     server_->set_socket_options([](socket_t sock) {
@@ -201,6 +244,11 @@ void PortalHttpServer::Install() {
     // the library tries those routes before the plain ones.)
     server_->Post("/orv-test/fault", [this](const httplib::Request& req, httplib::Response& res,
                                             const httplib::ContentReader& reader) {
+        if (!testFaults_) {
+            res.status = 403;
+            res.set_content("fault injection is off (start orvportal with --test-faults)\n", "text/plain");
+            return;
+        }
         std::string body;
         reader([&](const char* data, size_t len) {
             body.append(data, len);
@@ -232,52 +280,80 @@ void PortalHttpServer::Install() {
         RpcRequest rpc;
         for (auto& kv : ParseFormText(QueryOf(req))) rpc.add(kv.first, kv.second);
         bool complete = true;
+        size_t received = 0;
+        bool tooLarge = false;
+        // Counts what arrives; false stops the reading at the limit.
+        auto take = [&](size_t len, size_t limit) {
+            received += len;
+            if (received > limit) tooLarge = true;
+            return !tooLarge;
+        };
+        // A body that announces more than its kind may carry is not read.
+        const size_t limit = req.is_multipart_form_data() ? uploadLimit_ : formLimit_;
+        if (req.has_header("Content-Length") &&
+            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > limit) {
+            RefuseBody(res, 413, "Die Anfrage ist zu groß");
+            return;
+        }
         if (req.is_multipart_form_data()) {
             std::vector<UploadPart> parts;
             complete = reader(
                 [&](const httplib::MultipartFormData& file) {
                     UploadPart p;
                     p.present = true;
-                    p.field = file.name;
-                    p.filename = EnsureUtf8(file.filename);
+                    // The client percent-encodes what a quoted header value
+                    // cannot carry ("%", a double quote, CR, LF).
+                    p.field = PercentDecode(file.name);
+                    p.filename = EnsureUtf8(PercentDecode(file.filename));
                     p.contentType = file.content_type;
                     parts.push_back(std::move(p));
                     return true;
                 },
                 [&](const char* data, size_t len) {
+                    if (!take(len, uploadLimit_)) return false;
                     if (!parts.empty()) parts.back().data.append(data, len);
                     return true;
                 });
             for (auto& p : parts) {
-                if (!p.filename.empty() && !rpc.file.present) rpc.file = p;
+                if (!p.filename.empty() && !rpc.file.present) rpc.file = std::move(p);
                 else if (p.filename.empty()) rpc.add(p.field, EnsureUtf8(p.data));
             }
         } else {
             std::string body;
             complete = reader([&](const char* data, size_t len) {
+                if (!take(len, formLimit_)) return false;
                 body.append(data, len);
                 return true;
             });
             std::string type = req.get_header_value("Content-Type");
-            if (type.empty() || type.find("application/x-www-form-urlencoded") != std::string::npos)
+            if (complete && (type.empty() || type.find("application/x-www-form-urlencoded") != std::string::npos))
                 for (auto& kv : ParseFormText(body)) rpc.add(kv.first, kv.second);
         }
         rpc.session = SessionFromCookies(req);
+        rpc.peer = req.remote_addr;
+        if (tooLarge) {
+            RefuseBody(res, 413, "Die Anfrage ist zu groß");
+            return;
+        }
         if (!complete) {
             // Half an upload is never stored: the method does not run.
+            RefuseBody(res, 400, "Die Anfrage ist unvollständig oder fehlerhaft");
+            return;
+        }
+
+        // A single request can ask for its own fault (used by tests that
+        // share one server); it replaces the configured rules. Without the
+        // test switch such a request is refused before anything runs.
+        std::string perRequest = req.get_header_value("X-Orv-Fault");
+        bool asked = req.has_header("X-Orv-Fault") || rpc.has("orv_fault");
+        if (perRequest.empty()) perRequest = rpc.get("orv_fault");
+        if (asked && !testFaults_) {
             JsonValue o = JsonValue::Object();
-            o.set("retcode", std::to_string(kBadRequest));
-            o.set("message", "Die Anfrage ist unvollständig oder fehlerhaft");
-            JsonValue err = JsonValue::Object();
-            err.set("error", std::to_string(kBadRequest));
-            err.set("item", "body");
-            err.set("message", "Die Anfrage ist unvollständig oder fehlerhaft");
-            err.set("native", "");
-            JsonValue list = JsonValue::Array();
-            list.push(err);
-            o.set("error", list);
+            o.set("retcode", std::to_string(kForbidden));
+            o.set("message", "Fehlerinjektion ist ausgeschaltet");
+            o.set("error", JsonValue::Array());
             o.set("result", JsonValue::Object());
-            res.status = 400;
+            res.status = 403;
             res.set_content(o.dump(), "application/json");
             return;
         }
@@ -285,15 +361,11 @@ void PortalHttpServer::Install() {
         RpcReply reply = service_.Handle(rpc);
 
         FaultRule fault;
-        {
+        if (testFaults_) {
             std::lock_guard<std::mutex> lock(faultMutex_);
             fault = fault_.For(reply.method);
         }
-        // A single request can ask for its own fault (used by tests that
-        // share one server); it replaces the configured rules.
-        std::string perRequest = req.get_header_value("X-Orv-Fault");
-        if (perRequest.empty()) perRequest = rpc.get("orv_fault");
-        if (!perRequest.empty()) {
+        if (asked) {
             FaultConfig own;
             std::string err;
             fault = ParseFault(perRequest, own, err) ? own.For(reply.method) : FaultRule{};
@@ -306,7 +378,7 @@ void PortalHttpServer::Install() {
         res.set_header("Cache-Control", "no-cache");
         bool isJson = reply.contentType.find("application/json") != std::string::npos;
         if (!reply.attachment.empty() && fault.mode != FaultRule::Mode::NoAttach)
-            res.set_header("Content-Disposition", "attachment; filename=\"" + reply.attachment + "\"");
+            res.set_header("Content-Disposition", "attachment; filename=" + QuotedFileName(reply.attachment));
         res.status = reply.httpStatus;
 
         using M = FaultRule::Mode;

@@ -54,7 +54,27 @@ public:
     explicit PortalHttpServer(PortalService& service);
     ~PortalHttpServer();
 
+    // Fault injection exists only when switched on (orvportal's
+    // --test-faults, or its --fault rules): otherwise "/orv-test/fault",
+    // the header "X-Orv-Fault" and the field "orv_fault" are refused and
+    // change nothing.
+    void EnableTestFaults(bool on) { testFaults_ = on; }
+    bool TestFaults() const { return testFaults_; }
+    // Sets the rules (and switches fault injection on).
     void SetFault(const FaultConfig& f);
+
+    // Largest request bodies taken, counted as they arrive (chunked ones
+    // too): multipart uploads and form bodies.
+    static constexpr size_t kMaxUploadBody = 256u * 1024u * 1024u;
+    static constexpr size_t kMaxFormBody = 16u * 1024u * 1024u;
+    void SetBodyLimits(size_t upload, size_t form);
+    // Worker threads: each connection holds one while it is open, so a
+    // few slow clients must leave plenty for the rest.
+    static constexpr size_t kWorkers = 64;
+    // Seconds a connection may stay silent in a request, and idle between
+    // two requests.
+    static constexpr int kReadTimeoutSeconds = 5;
+    static constexpr int kKeepAliveSeconds = 2;
     // Binds to a loopback address; port 0 picks a free port. Returns the
     // port, or -1 when the address is not loopback or binding failed.
     int Bind(const std::string& host, int port);
@@ -70,6 +90,9 @@ private:
     std::unique_ptr<httplib::Server> server_;
     std::mutex faultMutex_;
     FaultConfig fault_;
+    std::atomic<bool> testFaults_{false};
+    size_t uploadLimit_ = kMaxUploadBody;
+    size_t formLimit_ = kMaxFormBody;
     std::condition_variable stopCv_;
     bool stopping_ = false;
 };

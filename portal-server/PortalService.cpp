@@ -187,8 +187,9 @@ bool CleanFileName(const std::string& raw, std::string& out) {
     size_t cut = n.find_last_of("/\\");
     if (cut != std::string::npos) n = n.substr(cut + 1);
     if (n.empty() || n == "." || n == ".." || n.size() > 200) return false;
+    // A double quote is allowed: the reply's header escapes it.
     for (unsigned char c : n)
-        if (c < 0x20 || c == '"') return false;
+        if (c < 0x20 || c == 0x7F) return false;
     out = n;
     return true;
 }
@@ -369,7 +370,8 @@ CREATE TABLE IF NOT EXISTS users (
   id INTEGER PRIMARY KEY, username TEXT NOT NULL UNIQUE, name TEXT, email TEXT,
   salt TEXT NOT NULL, hash TEXT NOT NULL, blocked INTEGER DEFAULT 0, clientstate INTEGER DEFAULT 0,
   querylist TEXT, categories TEXT, created TEXT);
-CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, userid INTEGER NOT NULL, created TEXT);
+CREATE TABLE IF NOT EXISTS sessions (token TEXT PRIMARY KEY, userid INTEGER NOT NULL, created TEXT,
+  created_at INTEGER, used_at INTEGER);
 CREATE TABLE IF NOT EXISTS events (
   id INTEGER PRIMARY KEY, owner INTEGER NOT NULL, uid TEXT, summary TEXT, dtstart TEXT,
   publish INTEGER DEFAULT 0, supraregional INTEGER DEFAULT 0, scenes TEXT, categories TEXT,
@@ -382,7 +384,7 @@ CREATE TABLE IF NOT EXISTS facebook_posts (id INTEGER PRIMARY KEY, eventid INTEG
 CREATE TABLE IF NOT EXISTS persons (
   id INTEGER PRIMARY KEY, fullname TEXT, firstname TEXT, lastname TEXT, nickname TEXT, title TEXT,
   street TEXT, zip TEXT, city TEXT, country TEXT, email TEXT, phone TEXT, mobil TEXT, url TEXT,
-  longitude TEXT, latitude TEXT, coordassign TEXT, params TEXT, text TEXT, modified TEXT);
+  longitude TEXT, latitude TEXT, coordassign TEXT, params TEXT, text TEXT, modified TEXT, owner INTEGER);
 CREATE TABLE IF NOT EXISTS person_categories (persid INTEGER, category TEXT, PRIMARY KEY (persid, category));
 CREATE TABLE IF NOT EXISTS person_files (persid INTEGER, filename TEXT, content_type TEXT, data BLOB,
   PRIMARY KEY (persid, filename));
@@ -394,6 +396,24 @@ CREATE TABLE IF NOT EXISTS updates (application TEXT PRIMARY KEY, version TEXT, 
   filename TEXT, data BLOB);
 CREATE TABLE IF NOT EXISTS geo (country TEXT, zip TEXT, city TEXT, PRIMARY KEY (country, zip, city));
 )SQL");
+    // Databases from before sessions expired and persons had owners.
+    auto hasColumn = [this](const char* table, const char* column) {
+        std::string sql = std::string("SELECT 1 FROM pragma_table_info('") + table + "') WHERE name = ?";
+        Stmt st(*db_, sql.c_str());
+        st.bind(1, column);
+        return st.step();
+    };
+    if (!hasColumn("sessions", "used_at")) {
+        // Old sessions carry no times: they are simply ended.
+        db_->exec("DELETE FROM sessions; ALTER TABLE sessions ADD COLUMN created_at INTEGER;"
+                  "ALTER TABLE sessions ADD COLUMN used_at INTEGER");
+    }
+    if (!hasColumn("persons", "owner")) {
+        // The records made before owners existed came with the demo data.
+        db_->exec("ALTER TABLE persons ADD COLUMN owner INTEGER;"
+                  "UPDATE persons SET owner = (SELECT id FROM users WHERE username = 'demo')");
+    }
+
     Stmt cnt(*db_, "SELECT COUNT(*) FROM geo");
     if (cnt.step() && cnt.integer(0) == 0) {
         static const char* places[][3] = {
@@ -450,11 +470,70 @@ std::vector<std::string> PortalService::MethodNames() {
     return out;
 }
 
+int64_t PortalService::Now() const {
+    if (clock_) return clock_();
+    return static_cast<int64_t>(std::time(nullptr));
+}
+
+void PortalService::SetLoginThrottle(const LoginThrottle& t) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    throttle_ = t;
+}
+
+void PortalService::SetSessionLimits(const SessionLimits& l) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    sessionLimits_ = l;
+}
+
+void PortalService::SetClock(std::function<int64_t()> clock) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    clock_ = std::move(clock);
+}
+
 int PortalService::SessionUser(const std::string& token) {
     if (token.empty()) return 0;
-    Stmt st(*db_, "SELECT s.userid FROM sessions s JOIN users u ON u.id = s.userid WHERE s.token = ? AND u.blocked = 0");
+    int64_t now = Now();
+    Stmt st(*db_,
+            "SELECT s.userid, s.created_at, s.used_at FROM sessions s JOIN users u ON u.id = s.userid "
+            "WHERE s.token = ? AND u.blocked = 0");
     st.bind(1, token);
-    return st.step() ? static_cast<int>(st.integer(0)) : 0;
+    if (!st.step()) return 0;
+    int user = static_cast<int>(st.integer(0));
+    bool timed = !st.isNull(1) && !st.isNull(2);
+    int64_t created = st.integer(1), used = st.integer(2);
+    if (!timed || now - used > sessionLimits_.idleSeconds || now - created > sessionLimits_.maxSeconds) {
+        Stmt del(*db_, "DELETE FROM sessions WHERE token = ?");
+        del.bind(1, token).run();
+        return 0;
+    }
+    if (now != used) {
+        Stmt up(*db_, "UPDATE sessions SET used_at = ? WHERE token = ?");
+        up.bind(1, now).bind(2, token).run();
+    }
+    return user;
+}
+
+std::string PortalService::NewSession(int userId) {
+    int64_t now = Now();
+    // Ended sessions of everybody go when a new one starts.
+    Stmt old(*db_, "DELETE FROM sessions WHERE used_at < ? OR created_at < ?");
+    old.bind(1, now - sessionLimits_.idleSeconds).bind(2, now - sessionLimits_.maxSeconds).run();
+    std::string token = RandomHex(24);
+    Stmt ins(*db_, "INSERT INTO sessions (token, userid, created, created_at, used_at) VALUES (?, ?, ?, ?, ?)");
+    ins.bind(1, token).bind(2, userId).bind(3, NowText()).bind(4, now).bind(5, now).run();
+    return token;
+}
+
+bool PortalService::Throttled(std::map<std::string, std::deque<int64_t>>& book, const std::string& key, int max) {
+    auto it = book.find(key);
+    if (it == book.end()) return false;
+    int64_t oldest = Now() - throttle_.windowSeconds;
+    while (!it->second.empty() && it->second.front() <= oldest) it->second.pop_front();
+    if (it->second.empty()) {
+        book.erase(it);
+        return false;
+    }
+    return max > 0 && static_cast<int>(it->second.size()) >= max;
 }
 
 RpcReply PortalService::Handle(const RpcRequest& req) {
@@ -504,19 +583,33 @@ RpcReply PortalService::UserLogin(Ctx& c) {
     if (!c.req.has("username")) return Missing("username");
     if (!c.req.has("password")) return Missing("password");
     std::string user = c.req.get("username"), pass = c.req.get("password");
+    // Guessing is slowed down per user name and per address; a refused
+    // attempt does not look at the password at all.
+    if (Throttled(failedByUser_, user, throttle_.maxPerUser) ||
+        Throttled(failedByAddress_, c.req.peer, throttle_.maxPerAddress))
+        return Fail(kTooManyAttempts, "Zu viele fehlgeschlagene Anmeldungen; bitte später erneut versuchen",
+                    "username");
     Stmt st(*db_, "SELECT id, salt, hash, blocked, clientstate, name, email FROM users WHERE username = ?");
     st.bind(1, user);
-    if (!st.step() || HashPassword(pass, st.text(1)) != st.text(2))
+    bool known = st.step();
+    // An unknown name costs the same hash as a known one, so the answer's
+    // time does not tell which names exist.
+    static const std::string unknownSalt = RandomHex(16);
+    std::string hash = HashPassword(pass, known ? st.text(1) : unknownSalt);
+    if (!known || hash != st.text(2)) {
+        int64_t now = Now();
+        failedByUser_[user].push_back(now);
+        failedByAddress_[c.req.peer].push_back(now);
         return Fail(kLoginFailed, "Benutzername oder Passwort falsch", "username");
+    }
     if (st.integer(3) != 0) return Fail(kBlocked, "Das Benutzerkonto ist gesperrt", "username");
+    failedByUser_.erase(user);
     int id = static_cast<int>(st.integer(0));
     if (!c.req.session.empty()) {
         Stmt del(*db_, "DELETE FROM sessions WHERE token = ?");
         del.bind(1, c.req.session).run();
     }
-    std::string token = RandomHex(24);
-    Stmt ins(*db_, "INSERT INTO sessions VALUES (?, ?, ?)");
-    ins.bind(1, token).bind(2, id).bind(3, NowText()).run();
+    std::string token = NewSession(id);
     JsonValue person = JsonValue::Object();
     person.set("id", std::to_string(id));
     person.set("username", user);
@@ -581,12 +674,7 @@ RpcReply PortalService::UserRegister(Ctx& c) {
     result.set("block", blockNewUsers_ ? "1" : "0");
     result.set("id", std::to_string(id));
     RpcReply r = Ok(result);
-    if (!blockNewUsers_) {
-        std::string token = RandomHex(24);
-        Stmt ins(*db_, "INSERT INTO sessions VALUES (?, ?, ?)");
-        ins.bind(1, token).bind(2, id).bind(3, NowText()).run();
-        r.setSession = token;
-    }
+    if (!blockNewUsers_) r.setSession = NewSession(id);
     return r;
 }
 
@@ -1153,6 +1241,22 @@ bool PersonExists(Db& db, int id, RpcReply& fail) {
 
 }  // namespace
 
+// Everybody may read the address book; only the user who made a record
+// changes it or its pictures.
+bool PortalService::PersonOwnedBy(int personId, int userId, RpcReply& fail) {
+    Stmt st(*db_, "SELECT owner FROM persons WHERE id = ?");
+    st.bind(1, personId);
+    if (!st.step()) {
+        fail = Fail(kNotFound, "Die Person " + std::to_string(personId) + " gibt es nicht", "persid");
+        return false;
+    }
+    if (st.isNull(0) || st.integer(0) != userId) {
+        fail = Fail(kForbidden, "Die Person gehört einem anderen Benutzer", "persid");
+        return false;
+    }
+    return true;
+}
+
 RpcReply PortalService::PersonSave(Ctx& c) {
     if (!c.req.has("person")) return Missing("person");
     JsonValue rec;
@@ -1193,20 +1297,22 @@ RpcReply PortalService::PersonSave(Ctx& c) {
     Transaction tx(*db_);
     bool mergeOnly = false;
     if (id == 0) {
-        // An address sent again (same name and place) is the same person.
-        Stmt dup(*db_, "SELECT id FROM persons WHERE fullname = ? AND zip = ? AND city = ?");
+        // An address sent again (same name and place) is the same person,
+        // as long as it is one of the sender's own.
+        Stmt dup(*db_, "SELECT id FROM persons WHERE fullname = ? AND zip = ? AND city = ? AND owner = ?");
         dup.bind(1, pers.get("fullname").str()).bind(2, pers.get("zip").str()).bind(3, pers.get("city").str());
+        dup.bind(4, c.userId);
         if (dup.step()) {
             id = static_cast<int>(dup.integer(0));
             mergeOnly = true;
         }
     } else {
         RpcReply fail;
-        if (!PersonExists(*db_, id, fail)) return fail;
+        if (!PersonOwnedBy(id, c.userId, fail)) return fail;
     }
     if (id == 0) {
-        Stmt ins(*db_, "INSERT INTO persons (fullname, modified) VALUES ('', ?)");
-        ins.bind(1, NowText()).run();
+        Stmt ins(*db_, "INSERT INTO persons (fullname, modified, owner) VALUES ('', ?, ?)");
+        ins.bind(1, NowText()).bind(2, c.userId).run();
         id = static_cast<int>(db_->lastInsertId());
     }
     for (const auto& g : given) {
@@ -1298,7 +1404,7 @@ RpcReply PortalService::PersonGetList(Ctx& c) {
 RpcReply PortalService::PersonSetFile(Ctx& c) {
     int id = 0;
     RpcReply fail;
-    if (!PersonIdField(c.req, id, fail) || !PersonExists(*db_, id, fail)) return fail;
+    if (!PersonIdField(c.req, id, fail) || !PersonOwnedBy(id, c.userId, fail)) return fail;
     if (!c.req.file.present) return Missing("Datei");
     std::string name;
     if (!CleanFileName(c.req.file.filename, name)) return Fail(kBadRequest, "Ungültiger Dateiname", "filename");
@@ -1333,7 +1439,7 @@ RpcReply PortalService::PersonGetFile(Ctx& c) {
 RpcReply PortalService::PersonDeleteFile(Ctx& c) {
     int id = 0;
     RpcReply fail;
-    if (!PersonIdField(c.req, id, fail) || !PersonExists(*db_, id, fail)) return fail;
+    if (!PersonIdField(c.req, id, fail) || !PersonOwnedBy(id, c.userId, fail)) return fail;
     if (c.req.get("filename").empty()) return Missing("filename");
     Stmt st(*db_, "DELETE FROM person_files WHERE persid = ? AND filename = ?");
     st.bind(1, id).bind(2, c.req.get("filename")).run();

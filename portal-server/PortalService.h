@@ -2,6 +2,10 @@
 // of named fields (plus an optional uploaded file) in, one reply out.
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -27,6 +31,7 @@ enum RetCode : int {
     kLoginFailed = -101,
     kBlocked = -109,
     kUserExists = -110,
+    kTooManyAttempts = -111,  // login refused for a while after repeated failures
 };
 
 struct UploadPart {
@@ -38,6 +43,7 @@ struct RpcRequest {
     // Query fields first, then body fields; the first occurrence of a name wins.
     std::vector<std::pair<std::string, std::string>> fields;
     std::string session;  // value of the session cookie, if any
+    std::string peer;     // the client's address (login throttling)
     UploadPart file;
 
     bool has(const std::string& name) const;
@@ -77,6 +83,26 @@ public:
     void ClearUpdateOffers();
     void SetBlockNewUsers(bool on) { blockNewUsers_ = on; }
 
+    // Failed logins: after maxPerUser failures for one user name, or
+    // maxPerAddress from one address, within windowSeconds, further logins
+    // there are refused (kTooManyAttempts) until the oldest failure is
+    // older than the window.
+    struct LoginThrottle {
+        int maxPerUser = 5;
+        int maxPerAddress = 30;
+        int64_t windowSeconds = 300;
+    };
+    void SetLoginThrottle(const LoginThrottle& t);
+    // A session ends idleSeconds after its last request, and maxSeconds
+    // after its login in any case.
+    struct SessionLimits {
+        int64_t idleSeconds = 8 * 3600;
+        int64_t maxSeconds = 24 * 3600;
+    };
+    void SetSessionLimits(const SessionLimits& l);
+    // Seconds since the epoch; tests move it instead of waiting.
+    void SetClock(std::function<int64_t()> clock);
+
     // Creates a user directly (for seeding and tests); returns its id.
     int CreateUser(const std::string& username, const std::string& password, const std::string& name,
                    const std::string& email, bool blocked, int clientState);
@@ -95,8 +121,13 @@ private:
     static const std::vector<MethodEntry>& Methods();
 
     void CreateSchema();
+    int64_t Now() const;
     int SessionUser(const std::string& token);
+    std::string NewSession(int userId);
+    // Forgets failures older than the window; true when key is at max.
+    bool Throttled(std::map<std::string, std::deque<int64_t>>& book, const std::string& key, int max);
     bool EventOwnedBy(int eventId, int userId, RpcReply& fail);
+    bool PersonOwnedBy(int personId, int userId, RpcReply& fail);
     int InsertEventText(int owner, const std::string& text, int forcedId, std::string& error);
 
     RpcReply UserLogin(Ctx&);
@@ -131,6 +162,10 @@ private:
     std::mutex mutex_;
     std::unique_ptr<Db> db_;
     bool blockNewUsers_ = false;
+    LoginThrottle throttle_;
+    SessionLimits sessionLimits_;
+    std::function<int64_t()> clock_;
+    std::map<std::string, std::deque<int64_t>> failedByUser_, failedByAddress_;
 };
 
 // Helpers shared with the HTTP layer and the tests.

@@ -135,10 +135,10 @@ void PortalService::SeedDemo() {
     for (size_t i = 0; i < sizeof kPersons / sizeof kPersons[0]; ++i) {
         const auto& p = kPersons[i];
         Stmt st(*db_,
-                "INSERT INTO persons (fullname, street, zip, city, country, url, params, coordassign, text, modified) "
-                "VALUES (?, ?, ?, ?, 'D', ?, ?, '0', '', ?)");
+                "INSERT INTO persons (fullname, street, zip, city, country, url, params, coordassign, text, modified, "
+                "owner) VALUES (?, ?, ?, ?, 'D', ?, ?, '0', '', ?, ?)");
         st.bind(1, p.fullname).bind(2, p.street).bind(3, p.zip).bind(4, p.city).bind(5, p.url).bind(6, p.params);
-        st.bind(7, "20240101T000000").run();
+        st.bind(7, "20240101T000000").bind(8, demo).run();
         personIds[i] = static_cast<int>(db_->lastInsertId());
         Stmt c(*db_, "INSERT INTO person_categories VALUES (?, ?)");
         c.bind(1, personIds[i]).bind(2, p.cat).run();

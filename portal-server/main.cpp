@@ -20,11 +20,14 @@ namespace {
 
 void Usage() {
     std::cout << "usage: orvportal --db FILE [--port N] [--bind 127.0.0.1] [--seed-demo]\n"
-                 "                 [--fault MODE[=N][:METHOD]]... [--block-new-users]\n"
-                 "                 [--update-version V [--update-file PATH] [--update-history TEXT]]\n"
+                 "                 [--test-faults] [--fault MODE[=N][:METHOD]]... [--block-new-users]\n"
+                 "                 [--update-version V [--update-file PATH] [--update-history TEXT]\n"
+                 "                  [--update-name NAME]]\n"
                  "                 [--clear-update]\n"
                  "  --port 0 picks a free port; the first output line is \"listening on PORT\".\n"
                  "  --seed-demo adds the demo data once (user \"demo\", password \"demo\").\n"
+                 "  --test-faults switches fault injection on (a --fault rule does too); without\n"
+                 "  it the service refuses every request for a fault.\n"
                  "  Fault modes (several --fault options, or rules joined by \",\"):\n"
                  "    badjson     garbage body declared as application/json\n"
                  "    html        JSON body declared as text/html\n"
@@ -37,7 +40,8 @@ void Usage() {
                  "    noattach    file replies without Content-Disposition\n"
                  "    retcode[=N] JSON replies carry return code N (default -1)\n"
                  "  \":METHOD\" limits a rule to one method, e.g. drop:V001_User_Login.\n"
-                 "  POST /orv-test/fault with mode=RULES switches the rules of a running server.\n";
+                 "  POST /orv-test/fault with mode=RULES switches the rules of a running server,\n"
+                 "  and the header X-Orv-Fault or the field orv_fault sets one request's fault.\n";
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
@@ -50,9 +54,9 @@ bool ReadFile(const std::string& path, std::string& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::string db, bind = "127.0.0.1", fault, updVersion, updFile, updHistory;
+    std::string db, bind = "127.0.0.1", fault, updVersion, updFile, updHistory, updName;
     int port = 8080;
-    bool seed = false, blockNew = false, clearUpdate = false;
+    bool seed = false, blockNew = false, clearUpdate = false, testFaults = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
         auto next = [&](const char* what) -> std::string {
@@ -74,14 +78,17 @@ int main(int argc, char** argv) {
             port = static_cast<int>(p);
         } else if (a == "--bind") bind = next("an address");
         else if (a == "--seed-demo") seed = true;
+        else if (a == "--test-faults") testFaults = true;
         else if (a == "--fault") {
             std::string f = next("a mode");
             fault = fault.empty() ? f : fault + "," + f;
+            testFaults = true;
         }
         else if (a == "--block-new-users") blockNew = true;
         else if (a == "--update-version") updVersion = next("a version");
         else if (a == "--update-file") updFile = next("a file name");
         else if (a == "--update-history") updHistory = next("a text");
+        else if (a == "--update-name") updName = next("a file name");
         else if (a == "--clear-update") clearUpdate = true;
         else if (a == "--help" || a == "-h") {
             Usage();
@@ -131,6 +138,7 @@ int main(int argc, char** argv) {
             orvportal::UpdateOffer offer;
             offer.version = updVersion;
             offer.history = updHistory;
+            offer.filename = updName;
             if (!updFile.empty()) {
                 if (!ReadFile(updFile, offer.data)) {
                     std::cerr << "orvportal: cannot read update file '" << updFile << "'\n";
@@ -140,7 +148,7 @@ int main(int argc, char** argv) {
             service.SetUpdateOffer(offer);
         }
         orvportal::PortalHttpServer server(service);
-        server.SetFault(faultConfig);
+        if (testFaults) server.SetFault(faultConfig);
         int bound = server.Bind(bind, port);
         if (bound < 0) {
             std::cerr << "orvportal: cannot listen on " << bind << ":" << port << "\n";

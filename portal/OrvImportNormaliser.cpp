@@ -19,6 +19,24 @@ int OrvPortalAddressSource::DetectPlace(std::string& country, std::string& zip, 
 
 namespace {
 
+bool IsUTF8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        size_t n = 0;
+        if (c < 0x80) n = 0;
+        else if (c >= 0xC2 && c <= 0xDF) n = 1;
+        else if ((c >> 4) == 0xE) n = 2;
+        else if (c >= 0xF0 && c <= 0xF4) n = 3;
+        else return false;
+        if (i + n >= text.size()) return false;
+        for (size_t k = 1; k <= n; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+        i += n + 1;
+    }
+    return true;
+}
+
 // Fills a person (UTF-8) from an address book entry or a portal answer;
 // a room the answer does not name stays.
 void FillPerson(OrvPerson& person, const OrvAddress& address)
@@ -130,7 +148,10 @@ bool OrvResolveImportPerson(OrvCalendar& document, OrvCalendarComponent& event, 
         std::string country = OrvToSingleByte(person->country);
         std::string zip = OrvToSingleByte(person->zip);
         std::string city;
-        if (portal.DetectPlace(country, zip, city) == 0 && !city.empty()) person->city = OrvToUTF8(city);
+        // The portal answers in UTF-8, the model's own text; only a reply
+        // that is no UTF-8 at all is read as window code page.
+        if (portal.DetectPlace(country, zip, city) == 0 && !city.empty())
+            person->city = IsUTF8(city) ? city : OrvToUTF8(city);
     }
     OrvAddress* entry = NewAddress(which == 1 ? "location" : "organizer");
     entry->name = name;

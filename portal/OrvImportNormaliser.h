@@ -11,15 +11,17 @@ class OrvCalendarComponent;
 class OrvICalImportElement;
 class OrvWebServiceJoomla;
 
-// What the normalisation asks of the portal. Names and texts are in the
-// window code page, like the address book.
+// What the normalisation asks of the portal. Names and texts of addresses
+// are in the window code page, like the address book.
 class OrvAddressSource {
 public:
     virtual ~OrvAddressSource() = default;
     // An address by portal id (when not 0) or by full name. 0 when the
     // portal knows it (address filled), any other value when not.
     virtual int ReadAddress(int id, const char* fullName, OrvAddress& address) = 0;
-    // Place detection: fills the city from zip and country. 0 on success.
+    // Place detection: fills the city from zip and country (sent in the
+    // window code page). 0 on success; the city comes back as the portal
+    // sends it, in UTF-8.
     virtual int DetectPlace(std::string& country, std::string& zip, std::string& city) = 0;
 };
 

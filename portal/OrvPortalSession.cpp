@@ -8,6 +8,7 @@
 
 #include "app/OrvCalendarConfig.h"
 #include "platform/OrvEvent.h"
+#include "portal/OrvWebService.h"
 #include "portal/OrvWebServiceJoomla.h"
 
 extern char** environ;
@@ -60,7 +61,22 @@ int OrvRunLoginSequence(OrvWebServiceJoomla& service, OrvCalendarConfig& config,
     return 0;
 }
 
-int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, std::string& setupPath)
+OrvSetupProgram OrvSetupFromDownload(const OrvWebServiceJoomla& service, const std::string& version,
+                                     const std::string& path)
+{
+    OrvSetupProgram setup;
+    setup.path = path;
+    setup.announced = std::string(ORV_APPLICATION_NAME) + "_" + version + "_setup.exe";
+    const OrvDownloadedFile& file = service.LastDownload();
+    if (!path.empty() && file.path == path) {
+        setup.size = file.size;
+        setup.sha256 = file.sha256;
+        setup.trustedOrigin = OrvTrustedOrigin(file.origin);
+    }
+    return setup;
+}
+
+int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, OrvSetupProgram& setup)
 {
     if (hooks.renewLogin) hooks.renewLogin();
     std::string history, version;
@@ -70,7 +86,7 @@ int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, st
     std::string path;
     int result = hooks.showDialog ? hooks.showDialog(version, history, state, path) : 0;
     if (result == ZAF_DIALOG_OK && state == ORV_UPDATE_DOWNLOADED) {
-        setupPath = path;
+        setup = OrvSetupFromDownload(service, version, path);
         if (hooks.endProgram) hooks.endProgram();
         return 0;
     }
@@ -87,16 +103,50 @@ int OrvUpdateDownload(OrvWebServiceJoomla& service, const std::string& version, 
     return 0;
 }
 
-int OrvStartSetupProgram(const std::string& path)
+OrvSetupVerdict OrvCheckSetupProgram(const OrvSetupProgram& setup)
 {
-    if (path.empty()) return 100;
+    std::string name = setup.path;
+    size_t slash = name.find_last_of('/');
+    if (slash != std::string::npos) name = name.substr(slash + 1);
+    if (setup.announced.empty() || name != setup.announced) return ORV_SETUP_NOT_ANNOUNCED;
+    if (!setup.trustedOrigin) return ORV_SETUP_UNTRUSTED;
+    struct stat st {};
+    if (::lstat(setup.path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return ORV_SETUP_CHANGED;
+    uint64_t size = 0;
+    std::string sha = OrvFileSHA256(setup.path, &size);
+    if (setup.sha256.empty() || sha != setup.sha256 || size != setup.size) return ORV_SETUP_CHANGED;
+    return ORV_SETUP_MAY_START;
+}
+
+namespace {
+
+// Starts the checked file; the program outlives us, nobody waits for it.
+bool StartProgram(const std::string& path)
+{
     // A downloaded file carries no execute permission yet.
     struct stat st {};
-    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
-    ::chmod(path.c_str(), st.st_mode | S_IXUSR);
-    // The program outlives us; nobody waits for it.
+    if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (::chmod(path.c_str(), (st.st_mode & 07777) | S_IXUSR) != 0) return false;
     pid_t pid = 0;
     char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-    int rc = posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ);
-    return rc == 0 ? 0 : -1;
+    return posix_spawn(&pid, path.c_str(), nullptr, nullptr, argv, environ) == 0;
+}
+
+}  // namespace
+
+int OrvFinishUpdate(const OrvSetupProgram& setup, const OrvSetupHooks& hooks)
+{
+    if (setup.path.empty()) return 100;
+    OrvSetupVerdict verdict = OrvCheckSetupProgram(setup);
+    if (verdict == ORV_SETUP_MAY_START) {
+        std::string name = setup.path.substr(setup.path.find_last_of('/') + 1);
+        bool yes = hooks.confirm && hooks.confirm(name, setup.size, setup.sha256);
+        if (!yes) verdict = ORV_SETUP_DECLINED;
+        // The bytes are checked once more right before the start.
+        else if (OrvCheckSetupProgram(setup) != ORV_SETUP_MAY_START) verdict = ORV_SETUP_CHANGED;
+        else if (!StartProgram(setup.path)) verdict = ORV_SETUP_START_FAILED;
+        else return 0;
+    }
+    if (hooks.tell) hooks.tell(setup.path, verdict);
+    return verdict;
 }

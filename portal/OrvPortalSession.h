@@ -5,6 +5,7 @@
 // are tested) without a display.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -60,11 +61,25 @@ struct OrvUpdateHooks {
     std::function<void()> endProgram;
 };
 
-// 0 when an update was downloaded and the program is about to end (path of
-// the set-up program in setupPath), 100 when the dialog ended otherwise, or
-// the non-zero result of CheckUpdate (100: no newer version, -1: transport
+// A downloaded set-up program and what is known of how it came.
+struct OrvSetupProgram {
+    std::string path;          // the stored file; empty when none
+    std::string announced;     // the name the update was announced with
+    uint64_t size = 0;         // bytes as they arrived
+    std::string sha256;        // of those bytes, lower-case hex
+    bool trustedOrigin = false;  // https with a verified certificate, or loopback
+};
+
+// The set-up program the latest download of the offered version stored
+// (path may be empty). The announced name is "OrvCalendar_<version>_setup.exe".
+OrvSetupProgram OrvSetupFromDownload(const OrvWebServiceJoomla& service, const std::string& version,
+                                     const std::string& path);
+
+// 0 when an update was downloaded and the program is about to end (the
+// set-up program in setup), 100 when the dialog ended otherwise, or the
+// non-zero result of CheckUpdate (100: no newer version, -1: transport
 // failure, another code: portal error); no dialog is shown then.
-int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, std::string& setupPath);
+int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, OrvSetupProgram& setup);
 
 // The dialog's download step: DownloadUpdate of version into the update
 // directory. On result 0, state becomes ORV_UPDATE_DOWNLOADED and path the
@@ -72,7 +87,28 @@ int OrvUpdateCheck(OrvWebServiceJoomla& service, const OrvUpdateHooks& hooks, st
 // leave state and path as they were.
 int OrvUpdateDownload(OrvWebServiceJoomla& service, const std::string& version, int& state, std::string& path);
 
-// At the program's end: starts the set-up program as a new process without
-// arguments. 0 when started, 100 when path is empty, -1 when it could not
-// be started.
-int OrvStartSetupProgram(const std::string& path);
+// Why a set-up program is not started.
+enum OrvSetupVerdict {
+    ORV_SETUP_MAY_START = 0,
+    ORV_SETUP_NOT_ANNOUNCED = 1,  // its name is not the announced one
+    ORV_SETUP_UNTRUSTED = 2,      // it came neither over verified https nor from loopback
+    ORV_SETUP_CHANGED = 3,        // the file is gone or not the bytes that arrived
+    ORV_SETUP_DECLINED = 4,       // the user said no
+    ORV_SETUP_START_FAILED = 5,   // the process could not be started
+};
+
+// The checks before the question: name, origin, then the file's bytes.
+OrvSetupVerdict OrvCheckSetupProgram(const OrvSetupProgram& setup);
+
+struct OrvSetupHooks {
+    // The question at exit; true starts the program.
+    std::function<bool(const std::string& name, uint64_t size, const std::string& sha256)> confirm;
+    // Tells the user where the file stays and why it was not started.
+    std::function<void(const std::string& path, OrvSetupVerdict why)> tell;
+};
+
+// At the program's end: when the checks pass and the user confirms, starts
+// the set-up program (and nothing else) as a new process without
+// arguments. 0 when started, 100 when there is no file, otherwise the
+// verdict (the file stays where it is and tell was called).
+int OrvFinishUpdate(const OrvSetupProgram& setup, const OrvSetupHooks& hooks);

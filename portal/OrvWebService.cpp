@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 #include <fcntl.h>
+#include <openssl/evp.h>
 #include <sqlite3.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -38,6 +39,58 @@ const char* const kDefaultServicePath = "rpc.php?";
 // A reservation from "Content-Length" larger than this is not trusted; the
 // buffer then grows with the data that really arrives.
 const size_t kMaxReserve = 64u * 1024u * 1024u;
+
+// Incremental SHA-256.
+class Sha256 {
+public:
+    Sha256() : ctx_(EVP_MD_CTX_new())
+    {
+        if (ctx_ && EVP_DigestInit_ex(ctx_, EVP_sha256(), nullptr) != 1) {
+            EVP_MD_CTX_free(ctx_);
+            ctx_ = nullptr;
+        }
+    }
+    ~Sha256() { EVP_MD_CTX_free(ctx_); }
+    Sha256(const Sha256&) = delete;
+    Sha256& operator=(const Sha256&) = delete;
+    bool Update(const char* data, size_t n) { return ctx_ && EVP_DigestUpdate(ctx_, data, n) == 1; }
+    // Lower-case hex; empty when hashing failed.
+    std::string Hex()
+    {
+        unsigned char digest[EVP_MAX_MD_SIZE];
+        unsigned int length = 0;
+        if (!ctx_ || EVP_DigestFinal_ex(ctx_, digest, &length) != 1) return {};
+        static const char hex[] = "0123456789abcdef";
+        std::string out;
+        for (unsigned int i = 0; i < length; ++i) {
+            out += hex[digest[i] >> 4];
+            out += hex[digest[i] & 15];
+        }
+        return out;
+    }
+
+private:
+    EVP_MD_CTX* ctx_;
+};
+
+std::string MiBText(uint64_t bytes)
+{
+    return std::to_string((bytes + 1024 * 1024 - 1) / (1024 * 1024));
+}
+
+bool WriteAllTo(int fd, const char* data, size_t length)
+{
+    while (length > 0) {
+        ssize_t n = ::write(fd, data, length);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        length -= static_cast<size_t>(n);
+    }
+    return true;
+}
 
 bool EqualsNoCase(const char* a, size_t alen, const char* b)
 {
@@ -148,11 +201,16 @@ int OrvHTTPBuffer::Append(int length, const char* bytes)
         data_[0] = 0;
     }
     if (length_ + n > capacity_) {
-        char* grown = new char[length_ + n + 2049];
+        // Growing by half at least keeps a long reply read in small pieces
+        // linear in time.
+        size_t wanted = length_ + n + 2048;
+        size_t grownCapacity = capacity_ + capacity_ / 2;
+        if (grownCapacity < wanted) grownCapacity = wanted;
+        char* grown = new char[grownCapacity + 1];
         std::memcpy(grown, data_, length_);
         delete[] data_;
         data_ = grown;
-        capacity_ = length_ + n + 2048;
+        capacity_ = grownCapacity;
     }
     std::memcpy(data_ + length_, bytes, n);
     length_ += n;
@@ -272,6 +330,23 @@ void OrvMultipartHeader(OrvHTTPBuffer& header)
     header.Append("Accept: */*");
 }
 
+std::string OrvMultipartQuote(const char* name)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(name ? name : ""); *p; ++p) {
+        unsigned char c = *p;
+        if (c == '%' || c == '"' || c < 0x20 || c == 0x7F) {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out;
+}
+
 void OrvMultipartOpen(OrvHTTPBuffer& body, const char* fileName, const char* contentTypeName)
 {
     std::string type, encoding;
@@ -279,8 +354,10 @@ void OrvMultipartOpen(OrvHTTPBuffer& body, const char* fileName, const char* con
     body.Append("--");
     body.Append(ORV_MULTIPART_BOUNDARY);
     body.Append("\r\n");
-    body.Append("Content-Disposition: form-data; name=\"Datei\"; filename=\"");
-    body.Append(fileName ? fileName : "");
+    body.Append("Content-Disposition: form-data; name=\"");
+    body.Append(OrvMultipartQuote("Datei"));
+    body.Append("\"; filename=\"");
+    body.Append(OrvMultipartQuote(fileName));
     body.Append("\"\r\n");
     body.Append("Content-Type: ");
     body.Append(type);
@@ -307,15 +384,70 @@ std::string OrvAttachmentFileName(const std::string& contentDisposition)
     if (contentDisposition.find("attachment") == std::string::npos) return {};
     size_t first = contentDisposition.find('"');
     if (first == std::string::npos) return {};
-    size_t second = contentDisposition.find('"', first + 1);
-    if (second == std::string::npos) return {};
-    std::string name = contentDisposition.substr(first + 1, second - first - 1);
+    // A quoted string: a name may hold a double quote, sent as \".
+    std::string name;
+    bool closed = false;
+    for (size_t i = first + 1; i < contentDisposition.size(); ++i) {
+        char c = contentDisposition[i];
+        if (c == '\\' && i + 1 < contentDisposition.size()) {
+            name += contentDisposition[++i];
+        } else if (c == '"') {
+            closed = true;
+            break;
+        } else {
+            name += c;
+        }
+    }
+    if (!closed) return {};
     // The name comes from the portal: only a plain name inside the target
     // directory is accepted.
     if (name.empty() || name == "." || name == "..") return {};
     for (unsigned char c : name)
         if (c == '/' || c == '\\' || c < 0x20 || c == 0x7F) return {};
     return name;
+}
+
+bool OrvIsLoopbackAddress(const std::string& address)
+{
+    std::string a = address;
+    if (a.size() > 2 && a.front() == '[' && a.back() == ']') a = a.substr(1, a.size() - 2);
+    if (a.compare(0, 7, "::ffff:") == 0) a = a.substr(7);
+    if (a == "::1") return true;
+    // 127.0.0.0/8: four decimal parts, the first 127.
+    unsigned parts[4];
+    char tail = 0;
+    if (std::sscanf(a.c_str(), "%u.%u.%u.%u%c", &parts[0], &parts[1], &parts[2], &parts[3], &tail) != 4) return false;
+    for (unsigned part : parts)
+        if (part > 255) return false;
+    return parts[0] == 127;
+}
+
+bool OrvTrustedOrigin(const OrvReplyOrigin& origin)
+{
+    if (origin.scheme == "https" && origin.certificateVerified) return true;
+    return OrvIsLoopbackAddress(origin.peerAddress);
+}
+
+std::string OrvFileSHA256(const std::string& path, uint64_t* size)
+{
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return {};
+    Sha256 hash;
+    uint64_t total = 0;
+    std::vector<char> buffer(1 << 16);
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(fd, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = false;
+        if (n <= 0) break;
+        ok = hash.Update(buffer.data(), static_cast<size_t>(n)) && ok;
+        total += static_cast<uint64_t>(n);
+    }
+    ::close(fd);
+    if (!ok) return {};
+    if (size) *size = total;
+    return hash.Hex();
 }
 
 // ---------------------------------------------------------------------------
@@ -360,6 +492,11 @@ void OrvWebService::ReadSettings()
     long c = std::strtol(cfg->File().Read(ORVCFG_SECTION_HOST, "ConnectTimeout", "10"), nullptr, 10);
     long t = std::strtol(cfg->File().Read(ORVCFG_SECTION_HOST, "Timeout", "60"), nullptr, 10);
     SetTimeouts(c, t);
+    auto mib = [cfg](const char* key, uint64_t fallback) {
+        long long value = std::strtoll(cfg->File().Read(ORVCFG_SECTION_HOST, key, ""), nullptr, 10);
+        return value > 0 ? static_cast<uint64_t>(value) * 1024 * 1024 : fallback;
+    };
+    SetReplyLimits(mib("MaxReplyMiB", kDefaultTextLimit), mib("MaxFileMiB", kDefaultFileLimit));
 }
 
 OrvCalendarConfig* OrvWebService::Config() const
@@ -504,9 +641,14 @@ namespace {
 struct Exchange {
     OrvWebService* service = nullptr;
     std::string* headers[5] = {};  // Set-Cookie, Cookie, Content-Type, Content-Length, Content-Disposition
-    const std::function<void(const char*, size_t)>* sink = nullptr;
+    const std::function<bool(const char*, size_t)>* sink = nullptr;
     OrvHTTPBuffer* response = nullptr;
+    std::string* reserveText = nullptr;
     bool bodyStarted = false;
+    uint64_t limit = 0;     // bytes of body taken at most
+    uint64_t received = 0;
+    bool overLimit = false;
+    bool sinkFailed = false;
 };
 
 const char* const kHeaderNames[5] = {"Set-Cookie", "Cookie", "Content-Type", "Content-Length", "Content-Disposition"};
@@ -534,6 +676,11 @@ size_t HeaderCallback(char* data, size_t size, size_t count, void* user)
         const char* end = line + len;
         while (v < end && (*v == ' ' || *v == '\t')) ++v;
         ex->headers[i]->assign(v, static_cast<size_t>(end - v));
+        // A reply that announces more than the limit is not read at all.
+        if (i == 3 && std::strtoull(ex->headers[i]->c_str(), nullptr, 10) > ex->limit) {
+            ex->overLimit = true;
+            return 0;
+        }
         break;
     }
     return n;
@@ -543,11 +690,10 @@ void StartBody(Exchange* ex)
 {
     if (ex->bodyStarted) return;
     ex->bodyStarted = true;
-    if (ex->response) {
-        size_t reserve = static_cast<size_t>(std::strtoull(ex->headers[3]->c_str(), nullptr, 10));
-        if (reserve > kMaxReserve) reserve = 0;
-        ex->response->Reset(reserve);
-    }
+    size_t reserve = static_cast<size_t>(std::strtoull(ex->headers[3]->c_str(), nullptr, 10));
+    if (reserve > kMaxReserve || reserve > ex->limit) reserve = 0;
+    if (ex->response) ex->response->Reset(reserve);
+    if (ex->reserveText && reserve > 0) ex->reserveText->reserve(reserve);
 }
 
 size_t WriteCallback(char* data, size_t size, size_t count, void* user)
@@ -555,10 +701,18 @@ size_t WriteCallback(char* data, size_t size, size_t count, void* user)
     Exchange* ex = static_cast<Exchange*>(user);
     size_t n = size * count;
     StartBody(ex);
+    ex->received += n;
+    if (ex->received > ex->limit) {
+        ex->overLimit = true;
+        return 0;  // ends the transfer
+    }
     // Pieces of at most 1023 bytes, as the body is read.
     for (size_t off = 0; off < n; off += 1023) {
         size_t piece = n - off < 1023 ? n - off : 1023;
-        (*ex->sink)(data + off, piece);
+        if (!(*ex->sink)(data + off, piece)) {
+            ex->sinkFailed = true;
+            return 0;
+        }
     }
     return n;
 }
@@ -566,7 +720,8 @@ size_t WriteCallback(char* data, size_t size, size_t count, void* user)
 }  // namespace
 
 int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
-                        const std::function<void(const char*, size_t)>& sink, OrvHTTPBuffer* response)
+                        const std::function<bool(const char*, size_t)>& sink, OrvHTTPBuffer* response, uint64_t limit,
+                        std::string* reserve, const std::string* sinkFailure)
 {
     if (!connection_) Connect(host_.c_str());
     if (object.Empty()) object.Append(servicePath_);
@@ -616,6 +771,7 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     hdrContentLength_.clear();
     hdrContentDisposition_.clear();
     httpStatus_ = 0;
+    origin_ = OrvReplyOrigin();
 
     Exchange ex;
     ex.service = this;
@@ -626,6 +782,8 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     ex.headers[4] = &hdrContentDisposition_;
     ex.sink = &sink;
     ex.response = response;
+    ex.reserveText = reserve;
+    ex.limit = limit;
 
     char errorText[CURL_ERROR_SIZE] = {0};
     curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
@@ -645,15 +803,46 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
     curl_easy_setopt(curl, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    // An https reply counts only with a certificate that passed the checks.
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+    curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
 
     CURLcode rc = curl_easy_perform(curl);
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &httpStatus_);
+    {
+        char* address = nullptr;
+        if (curl_easy_getinfo(curl, CURLINFO_PRIMARY_IP, &address) == CURLE_OK && address)
+            origin_.peerAddress = address;
+        char* scheme = nullptr;
+        if (curl_easy_getinfo(curl, CURLINFO_SCHEME, &scheme) == CURLE_OK && scheme) {
+            origin_.scheme = scheme;
+            for (char& c : origin_.scheme)
+                if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        }
+        long verify = 1;
+        curl_easy_getinfo(curl, CURLINFO_SSL_VERIFYRESULT, &verify);
+        origin_.certificateVerified = origin_.scheme == "https" && rc == CURLE_OK && verify == 0;
+    }
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<struct curl_slist*>(nullptr));
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     curl_slist_free_all(list);
 
     if (rc != CURLE_OK) {
         std::string why = errorText[0] ? errorText : curl_easy_strerror(rc);
+        if (ex.overLimit) {
+            header.Clear();
+            body.Clear();
+            Log("Fehler", "Die Antwort des Servers ist größer als " + MiBText(limit) +
+                              " MiB; sie wurde abgebrochen und nicht verwendet", -1);
+            return -1;
+        }
+        if (ex.sinkFailed) {
+            header.Clear();
+            body.Clear();
+            Log("Fehler", sinkFailure ? *sinkFailure : std::string("Die Antwort des Servers konnte nicht gespeichert werden"),
+                -1);
+            return -1;
+        }
         if (httpStatus_ == 0) {
             // Nothing came back; the buffers stay as they were.
             Log("Fehler", "Der Server antwortet nicht: " + why, -1);
@@ -673,27 +862,91 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
 int OrvWebService::PostToStream(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
                                 std::ostream& stream)
 {
-    std::function<void(const char*, size_t)> sink = [&stream](const char* data, size_t n) {
+    std::function<bool(const char*, size_t)> sink = [&stream](const char* data, size_t n) {
         stream.write(data, static_cast<std::streamsize>(n));
+        return static_cast<bool>(stream);
     };
-    return Post(object, header, body, sink, nullptr);
+    return Post(object, header, body, sink, nullptr, textLimit_);
 }
 
 int OrvWebService::PostToBuffer(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
                                 OrvHTTPBuffer& response)
 {
-    std::function<void(const char*, size_t)> sink = [&response](const char* data, size_t n) {
+    std::function<bool(const char*, size_t)> sink = [&response](const char* data, size_t n) {
         response.Append(static_cast<int>(n), data);
+        return true;
     };
-    return Post(object, header, body, sink, &response);
+    return Post(object, header, body, sink, &response, textLimit_);
 }
+
+int OrvWebService::PostToFile(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
+                              const std::string& directory, std::string& temporaryPath, OrvDownloadedFile& info)
+{
+    info = OrvDownloadedFile();
+    temporaryPath.clear();
+    int fd = -1;
+    std::string temp;
+    Sha256 hash;
+    uint64_t size = 0;
+    // The file is made when the first bytes arrive (or at the end for an
+    // empty body), beside its final place, so the rename stays on one disk.
+    auto open = [&]() {
+        if (fd >= 0) return true;
+        std::error_code error;
+        std::filesystem::create_directories(directory, error);
+        temp = (directory.empty() ? std::string(".") : directory) + "/.orv-download-XXXXXX";
+        fd = ::mkstemp(temp.data());
+        return fd >= 0;
+    };
+    std::function<bool(const char*, size_t)> sink = [&](const char* data, size_t n) {
+        if (!open() || !WriteAllTo(fd, data, n)) return false;
+        size += n;
+        return hash.Update(data, n);
+    };
+    const std::string failure = "Die Datei konnte nicht im Verzeichnis " + directory + " gespeichert werden";
+    int rc = Post(object, header, body, sink, nullptr, fileLimit_, nullptr, &failure);
+    bool ok = rc == 0 && open();
+    // mkstemp makes the file for the owner only; a download gets the
+    // usual permissions.
+    if (ok) ok = ::fchmod(fd, 0644) == 0 && ::fsync(fd) == 0;
+    if (fd >= 0 && ::close(fd) != 0) ok = false;
+    if (!ok) {
+        if (!temp.empty() && fd >= 0) ::unlink(temp.c_str());
+        if (rc == 0) Log("Fehler", failure, -1);
+        return -1;
+    }
+    temporaryPath = temp;
+    info.size = size;
+    info.sha256 = hash.Hex();
+    info.origin = origin_;
+    return 0;
+}
+
+namespace {
+
+// A read-only stream over bytes that stay where they are.
+class OrvViewBuffer : public std::streambuf {
+public:
+    OrvViewBuffer(const char* data, size_t length)
+    {
+        char* p = const_cast<char*>(data);
+        setg(p, p, p + length);
+    }
+};
+
+}  // namespace
 
 int OrvWebService::CallJson(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body, json::Object& result)
 {
-    std::ostringstream reply;
-    int rc = PostToStream(object, header, body, reply);
+    // The reply is held once, as text, while it is read; the parsed object
+    // then replaces the caller's.
+    std::string text;
+    std::function<bool(const char*, size_t)> sink = [&text](const char* data, size_t n) {
+        text.append(data, n);
+        return true;
+    };
+    int rc = Post(object, header, body, sink, nullptr, textLimit_, &text);
     if (rc != 0) return rc;
-    std::string text = reply.str();
     bool looksJson = !text.empty() && (text[0] == '{' || text[0] == '[') &&
                      hdrContentType_.find("application/json") != std::string::npos;
     if (!looksJson) {
@@ -705,31 +958,32 @@ int OrvWebService::CallJson(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTT
     // caller's object is only replaced by a complete document.
     json::Object parsed;
     try {
-        std::istringstream in(text);
+        OrvViewBuffer view(text.data(), text.size());
+        std::istream in(&view);
         json::Reader::Read(parsed, in);
     } catch (const std::exception& e) {
         Log("Fehler", std::string("Die Antwort des Servers ist kein gültiges JSON: ") + e.what(), -1);
         return -1;
     }
-    result = parsed;
+    std::string().swap(text);
+    result = std::move(parsed);
     return 0;
 }
 
 // --- downloads -------------------------------------------------------------------
 
-int OrvWebService::StoreDownload(const OrvHTTPBuffer& response, const std::string& directory, std::string& path)
+int OrvWebService::StoreDownload(const std::string& temporaryPath, const std::string& directory, std::string& path)
 {
     std::string name = OrvAttachmentFileName(hdrContentDisposition_);
-    if (name.empty()) return 100;
-    std::error_code ec;
-    std::filesystem::create_directories(directory, ec);
+    if (name.empty() || (httpStatus_ != 0 && httpStatus_ != 200)) {
+        ::unlink(temporaryPath.c_str());
+        return 100;
+    }
     std::string target = directory;
     if (!target.empty() && target.back() != '/') target += '/';
     target += name;
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (out) out.write(response.Data(), static_cast<std::streamsize>(response.Length()));
-    if (out) out.close();
-    if (!out) {
+    if (std::rename(temporaryPath.c_str(), target.c_str()) != 0) {
+        ::unlink(temporaryPath.c_str());
         Log("Fehler", "Die Datei '" + target + "' konnte nicht geschrieben werden", -1);
         return -1;
     }

@@ -124,12 +124,40 @@ void OrvMultipartHeader(OrvHTTPBuffer& header);
 void OrvMultipartOpen(OrvHTTPBuffer& body, const char* fileName, const char* contentTypeName);
 // Close delimiter.
 void OrvMultipartClose(OrvHTTPBuffer& body);
+// A field or file name as it goes between the double quotes of a part's
+// header: "%", the double quote and every control byte (CR and LF among
+// them) are percent-encoded, so nothing ends the quoted text or the line.
+std::string OrvMultipartQuote(const char* name);
 
-// File name of a download from its "Content-Disposition" value: the text
-// between the first and the second double quote, and only when the value
-// contains "attachment". Empty when there is none, and empty when the name
-// is not a plain file name (path separators, "." or "..", control bytes).
+// File name of a download from its "Content-Disposition" value: the quoted
+// text after the first double quote (a backslash takes the next character
+// as it is), and only when the value contains "attachment". Empty when
+// there is none, and empty when the name is not a plain file name (path
+// separators, "." or "..", control bytes).
 std::string OrvAttachmentFileName(const std::string& contentDisposition);
+
+// Where the latest reply came from.
+struct OrvReplyOrigin {
+    std::string scheme;       // "http" or "https"
+    std::string peerAddress;  // the numeric address connected to
+    bool certificateVerified = false;  // https with a certificate that passed the checks
+};
+// True for a reply over https with a verified certificate, or from this
+// machine itself (a loopback address).
+bool OrvTrustedOrigin(const OrvReplyOrigin& origin);
+bool OrvIsLoopbackAddress(const std::string& address);
+
+// A file reply streamed to disk.
+struct OrvDownloadedFile {
+    std::string path;    // the stored file, empty when none was stored
+    std::string name;    // its name as the reply gave it
+    uint64_t size = 0;
+    std::string sha256;  // lower-case hex of the bytes as they arrived
+    OrvReplyOrigin origin;
+};
+
+// SHA-256 of a file in lower-case hex; empty when it cannot be read.
+std::string OrvFileSHA256(const std::string& path, uint64_t* size = nullptr);
 
 // ---------------------------------------------------------------------------
 class OrvWebService {
@@ -167,6 +195,12 @@ public:
     // One request; the reply body is written to stream. 0 or -1.
     virtual int PostToStream(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
                              std::ostream& stream);
+    // One request whose reply is a file: the body is streamed into a
+    // temporary file in directory (created when missing), hashed on the
+    // way, and the file limit applies. 0 with temporaryPath set (the
+    // caller renames or removes it), -1 on failure (nothing left behind).
+    int PostToFile(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body, const std::string& directory,
+                   std::string& temporaryPath, OrvDownloadedFile& info);
 
     // Starts the internet client when needed (recreating the request log)
     // and opens the connection to host (the configured host when null or
@@ -178,11 +212,12 @@ public:
     bool IsConnected() const { return connection_ != nullptr; }
     bool IsInternetOpen() const { return internet_ != nullptr; }
 
-    // Stores a download (the reply of PostToBuffer with its headers) in
-    // directory, created when missing. 0 with the full path in path; 100
-    // when the reply is no attachment or names no plain file (nothing is
-    // written, path untouched); -1 when the file cannot be written.
-    int StoreDownload(const OrvHTTPBuffer& response, const std::string& directory, std::string& path);
+    // Stores a download (the temporary file of PostToFile, with the
+    // latest reply's headers) in directory under the attachment's name. 0
+    // with the full path in path; 100 when the reply is no attachment, no
+    // HTTP 200 or names no plain file (the temporary file is removed, path
+    // untouched); -1 when the file cannot be put in place.
+    int StoreDownload(const std::string& temporaryPath, const std::string& directory, std::string& path);
 
     // --- settings ---------------------------------------------------------
     const std::string& Host() const { return host_; }
@@ -193,6 +228,19 @@ public:
     void SetTimeouts(long connectSeconds, long totalSeconds);
     long ConnectTimeout() const { return connectTimeout_; }
     long TotalTimeout() const { return totalTimeout_; }
+    // Largest replies taken, in bytes: JSON and text replies (also those
+    // collected in a buffer), and files. A larger reply fails with a
+    // "Fehler" row. Configuration: "MaxReplyMiB" and "MaxFileMiB" in
+    // "HOST".
+    static constexpr uint64_t kDefaultTextLimit = 64ull * 1024 * 1024;
+    static constexpr uint64_t kDefaultFileLimit = 1024ull * 1024 * 1024;
+    void SetReplyLimits(uint64_t textBytes, uint64_t fileBytes)
+    {
+        textLimit_ = textBytes;
+        fileLimit_ = fileBytes;
+    }
+    uint64_t TextLimit() const { return textLimit_; }
+    uint64_t FileLimit() const { return fileLimit_; }
     void SetLogging(bool on) { logging_ = on; }
     bool Logging() const { return logging_; }
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
@@ -231,6 +279,7 @@ public:
     const std::string& HeaderContentLength() const { return hdrContentLength_; }
     // HTTP status of the latest reply (0 when none arrived).
     long HttpStatus() const { return httpStatus_; }
+    const OrvReplyOrigin& ReplyOrigin() const { return origin_; }
 
 protected:
     void ShowMessage(const char* title, const char* text);
@@ -242,8 +291,10 @@ protected:
 private:
     void StartInternet();
     // Common part of PostToStream and PostToBuffer: sink receives the body.
+    // sink returns false to stop the transfer (a write that failed).
     int Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuffer& body,
-             const std::function<void(const char*, size_t)>& sink, OrvHTTPBuffer* response);
+             const std::function<bool(const char*, size_t)>& sink, OrvHTTPBuffer* response, uint64_t limit,
+             std::string* reserve = nullptr, const std::string* sinkFailure = nullptr);
     // Executes SQL without rows; 0 or the SQLite result code.
     int Execute(const char* sql);
     int InsertRow(int retcode, const char* task, const std::string& message);
@@ -261,6 +312,9 @@ private:
     std::string connectText_;
     std::string hdrSetCookie_, hdrCookie_, hdrContentType_, hdrContentDisposition_, hdrContentLength_;
     long httpStatus_ = 0;
+    OrvReplyOrigin origin_;
+    uint64_t textLimit_ = kDefaultTextLimit;
+    uint64_t fileLimit_ = kDefaultFileLimit;
     long connectTimeout_ = 10;
     long totalTimeout_ = 60;
     OrvDatabase* database_ = nullptr;

@@ -1,5 +1,7 @@
 #include "portal/OrvWebServiceJoomla.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 #include <cstring>
 
@@ -33,6 +35,24 @@ void OrvPortalRequest::Field(const char* name, const char* value)
     target.Append(name);
     target.Append("=");
     target.Append(value ? value : "");
+}
+
+void OrvPortalRequest::FieldBytes(const char* name, const char* value)
+{
+    static const char hex[] = "0123456789ABCDEF";
+    std::string encoded;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(value ? value : ""); *p; ++p) {
+        unsigned char c = *p;
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_' ||
+            c == '.') {
+            encoded += static_cast<char>(c);
+        } else {
+            encoded += '%';
+            encoded += hex[c >> 4];
+            encoded += hex[c & 15];
+        }
+    }
+    Field(name, encoded);
 }
 
 void OrvPortalRequest::Field(const char* name, int value)
@@ -171,18 +191,26 @@ int OrvWebServiceJoomla::CallStream(const std::string& command, OrvPortalRequest
 int OrvWebServiceJoomla::CallDownload(const std::string& command, OrvPortalRequest& request,
                                       const std::string& directory, std::string& path)
 {
-    OrvHTTPBuffer response;
+    lastDownload_ = OrvDownloadedFile();
     Connect();  // the first request recreates the log: before its command row
     Log("Befehl", command.c_str(), 0);
-    if (PostToBuffer(request.object, request.header, request.body, response) != 0) return -1;
+    std::string temporary;
+    OrvDownloadedFile info;
+    if (PostToFile(request.object, request.header, request.body, directory, temporary, info) != 0) return -1;
     // An error page must not be stored as the file asked for.
     if (HttpStatus() != 0 && HttpStatus() != 200) {
+        ::unlink(temporary.c_str());
         Log("Fehler", ("Der Server meldet den HTTP-Status " + std::to_string(HttpStatus())).c_str(), -1);
         return -1;
     }
     std::string stored;
-    if (StoreDownload(response, directory, stored) == -1) return -1;
-    if (!stored.empty()) path = stored;
+    if (StoreDownload(temporary, directory, stored) == -1) return -1;
+    if (!stored.empty()) {
+        path = stored;
+        info.path = stored;
+        info.name = OrvAttachmentFileName(HeaderContentDisposition());
+        lastDownload_ = info;
+    }
     Log("Antwort", "OK", 0);
     return 0;
 }

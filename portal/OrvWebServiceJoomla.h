@@ -29,6 +29,10 @@ public:
     void QueryForm(const std::string& servicePath, const char* prefix);
     // Value as it stands.
     void Field(const char* name, const char* value);
+    // Bytes percent-encoded as they are (no code page conversion): only
+    // letters, digits, "-", "_" and "." stay. For file names, whose "&",
+    // "%", "[" or "+" would otherwise change the form.
+    void FieldBytes(const char* name, const char* value);
     void Field(const char* name, const std::string& value) { Field(name, value.c_str()); }
     void Field(const char* name, int value);
     // Window code page value, sent as UTF-8 and URL-encoded.
@@ -96,11 +100,13 @@ public:
     int CallBuffer(const std::string& command, OrvPortalRequest& request, OrvHTTPBuffer& response);
     // Command row, PostToStream, answer row "OK", 0. 0 or -1.
     int CallStream(const std::string& command, OrvPortalRequest& request, std::ostream& stream);
-    // Command row, PostToBuffer, StoreDownload into directory, answer row
+    // Command row, PostToFile into directory, StoreDownload, answer row
     // "OK", 0. 0 (also when the reply was no attachment: path untouched),
     // -1 on transport failure or when the file cannot be written.
     int CallDownload(const std::string& command, OrvPortalRequest& request, const std::string& directory,
                      std::string& path);
+    // The file the latest download stored (path empty when none).
+    const OrvDownloadedFile& LastDownload() const { return lastDownload_; }
 
     // Integer of a reply member sent as a string ("eventid", "level", ...):
     // missing or another kind gives 0.
@@ -171,13 +177,8 @@ public:
     int EventSetHighlight(int eventID, int eventNumber, int& level);
     int EventSetUser(int eventID, int userID);
 
-    // Stores a file reply (HTTP 200, attachment with a plain file name) in
-    // directory, created when missing, through a temporary file. 0 with
-    // the full path in path; 100 when the reply is no such file (path and
-    // files untouched); -1 when it cannot be written.
-    int StoreFileReply(const OrvHTTPBuffer& response, const std::string& directory, std::string& path);
-    // Command row, PostToBuffer, answer row, then StoreFileReply into the
-    // cache directory. 0 (also without a file: localPath untouched, a
+    // Command row, PostToFile into the cache directory, answer row, then
+    // StoreDownload. 0 (also without a file: localPath untouched, a
     // "Fehler" row tells), -1 on transport failure or a failed write.
     int CallFileDownload(const std::string& command, OrvPortalRequest& request, std::string& localPath);
 
@@ -203,6 +204,7 @@ public:
     int PersonReadAddress(int personID, const char* fullName, class OrvAddress& address);
 
 private:
+    OrvDownloadedFile lastDownload_;
     int returnCode_ = -1;
     bool evaluated_ = false;  // the latest evaluated call got a readable reply
     std::string message_;

@@ -45,14 +45,6 @@ bool ReplaceFile(const std::string& directory, const std::string& target, const 
     return false;
 }
 
-bool EnsureDirectory(const std::string& directory)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(directory, error)) return true;
-    std::filesystem::create_directories(directory, error);
-    return std::filesystem::is_directory(directory, error);
-}
-
 // A calendar reply is taken only when it is a whole VCALENDAR: a cut-off
 // reply would otherwise replace the local calendar with part of it.
 bool IsCompleteCalendar(const std::string& text)
@@ -177,33 +169,27 @@ int OrvWebServiceJoomla::EventSetFile(const char* fileName, int eventID, const c
     return CallMethod(std::string("EventSetFile( '") + name + "' )", request, result, ORV_ANSWER_RETCODE);
 }
 
-int OrvWebServiceJoomla::StoreFileReply(const OrvHTTPBuffer& response, const std::string& directory,
-                                        std::string& path)
-{
-    // An error page sent with the headers of a file is no file.
-    if (HttpStatus() != 0 && HttpStatus() != 200) return 100;
-    std::string name = OrvAttachmentFileName(HeaderContentDisposition());
-    if (name.empty()) return 100;
-    if (!EnsureDirectory(directory)) return -1;
-    std::string full = directory + "/" + name;
-    if (!ReplaceFile(directory, full, response.Data(), response.Length())) return -1;
-    path = full;
-    return 0;
-}
-
 int OrvWebServiceJoomla::CallFileDownload(const std::string& command, OrvPortalRequest& request,
                                           std::string& localPath)
 {
-    OrvHTTPBuffer response;
-    if (CallBuffer(command, request, response) != 0) return -1;
     OrvCalendarConfig* config = Config();
     std::string directory = config ? config->GetCacheDirectory() : "Cache";
-    int stored = StoreFileReply(response, directory, localPath);
-    if (stored == 100) Log("Fehler", "Die Antwort enthält keine Datei", -1);
-    if (stored < 0) {
-        std::string message = "Die Datei konnte nicht im Verzeichnis " + directory + " gespeichert werden";
-        Log("Fehler", message, -1);
-        return -1;
+    lastDownload_ = OrvDownloadedFile();
+    Connect();  // the first request recreates the log: before its command row
+    Log("Befehl", command.c_str(), 0);
+    std::string temporary;
+    OrvDownloadedFile info;
+    if (PostToFile(request.object, request.header, request.body, directory, temporary, info) != 0) return -1;
+    Log("Antwort", "OK", 0);
+    std::string stored;
+    int result = StoreDownload(temporary, directory, stored);
+    if (result == 100) Log("Fehler", "Die Antwort enthält keine Datei", -1);
+    if (result < 0) return -1;
+    if (result == 0) {
+        localPath = stored;
+        info.path = stored;
+        info.name = OrvAttachmentFileName(HeaderContentDisposition());
+        lastDownload_ = info;
     }
     return 0;
 }
@@ -213,7 +199,7 @@ int OrvWebServiceJoomla::EventGetFile(int eventID, const char* fileName, std::st
     OrvPortalRequest request;
     request.BodyForm("rpc_method=V001_Event_GetFile&rpc_accept=file&eventid=");
     request.Append(Decimal(eventID).c_str());
-    request.Field("filename", fileName ? fileName : "");
+    request.FieldBytes("filename", fileName ? fileName : "");
     return CallFileDownload("EventGetFile( '" + Decimal(eventID) + "' )", request, localPath);
 }
 
@@ -222,7 +208,7 @@ int OrvWebServiceJoomla::EventDelFile(int eventID, const char* fileName)
     OrvPortalRequest request;
     request.BodyForm("rpc_method=V001_Event_DeleteFile&rpc_accept=json&eventid=");
     request.Append(Decimal(eventID).c_str());
-    request.Field("filename", fileName ? fileName : "");
+    request.FieldBytes("filename", fileName ? fileName : "");
     OrvHTTPBuffer response;
     return CallBuffer("EventDelFile( '" + Decimal(eventID) + "' )", request, response);
 }

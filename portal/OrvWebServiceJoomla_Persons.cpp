@@ -131,7 +131,7 @@ int OrvWebServiceJoomla::PersonGetFile(int personID, const char* fileName, std::
     OrvPortalRequest request;
     request.BodyForm("rpc_method=V001_Person_GetFile&rpc_accept=file&persid=");
     request.Append(Decimal(personID).c_str());
-    request.Field("filename", fileName ? fileName : "");
+    request.FieldBytes("filename", fileName ? fileName : "");
     return CallFileDownload("PersonGetFile( '" + Decimal(personID) + "' )", request, localPath);
 }
 
@@ -140,7 +140,7 @@ int OrvWebServiceJoomla::PersonDelFile(int personID, const char* fileName)
     OrvPortalRequest request;
     request.BodyForm("rpc_method=V001_Person_DeleteFile&rpc_accept=json&persid=");
     request.Append(Decimal(personID).c_str());
-    request.Field("filename", fileName ? fileName : "");
+    request.FieldBytes("filename", fileName ? fileName : "");
     OrvHTTPBuffer response;
     return CallBuffer("PersonDelFile( '" + Decimal(personID) + "' )", request, response);
 }

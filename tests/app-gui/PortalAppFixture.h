@@ -11,9 +11,10 @@ protected:
     // hostLines and defaultLines go into the sections HOST and DEFAULT;
     // sections follow them.
     void PrepareWithPortal(const std::string& hostLines, const std::string& defaultLines,
-                           const std::string& sections = std::string())
+                           const std::string& sections = std::string(), bool testFaults = false)
     {
-        ASSERT_GT(portal_.Start(dir_.File("portal.db")), 0) << "the portal service did not start: " << portal_.Output();
+        ASSERT_GT(portal_.Start(dir_.File("portal.db"), testFaults), 0)
+            << "the portal service did not start: " << portal_.Output();
         Prepare("[HOST]\nHost=" + portal_.Host() + "\nServicePath=rpc.php?\n" + hostLines +
                 "[DEFAULT]\nUsername=demo\nPassword=demo\nRememberPassword=1\nBlocked=0\n"
                 "ApplicationLanguage=1031\n" +

@@ -19,13 +19,15 @@ public:
     ~PortalProcess() { Stop(); }
 
     // Starts the service over the database file with the demo data and
-    // waits for its "listening on PORT" line. The port, or 0 on failure
-    // (output then holds what the service said).
-    int Start(const std::string& database)
+    // waits for its "listening on PORT" line; testFaults lets SetFault
+    // work. The port, or 0 on failure (output then holds what the service
+    // said).
+    int Start(const std::string& database, bool testFaults = false)
     {
         int out[2];
         if (::pipe(out) != 0) return 0;
         std::vector<std::string> args = {ORV_TEST_PORTAL, "--db", database, "--port", "0", "--seed-demo"};
+        if (testFaults) args.push_back("--test-faults");
         std::vector<char*> argv;
         for (std::string& a : args) argv.push_back(a.data());
         argv.push_back(nullptr);
@@ -67,7 +69,8 @@ public:
     // Ends the service at once, as a crash would (no reply is finished).
     void Kill() { End(SIGKILL); }
 
-    // Switches the fault rules of the running service ("" for none).
+    // Switches the fault rules of the running service ("" for none); the
+    // service must have been started with testFaults.
     bool SetFault(const std::string& rules)
     {
         CURL* curl = curl_easy_init();

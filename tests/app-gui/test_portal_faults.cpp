@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         // Short timeouts, so that a reply held back fails the request.
-        PrepareWithPortal("ConnectTimeout=2\nTimeout=2\n", "CheckForUpdatesOnStart=0\n");
+        PrepareWithPortal("ConnectTimeout=2\nTimeout=2\n", "CheckForUpdatesOnStart=0\n", std::string(), true);
         if (HasFatalFailure()) return;
         OrvMessageWindow::SetTestMode(true);
         window = std::make_unique<OrvMainWindow>();

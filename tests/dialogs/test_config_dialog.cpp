@@ -742,6 +742,9 @@ TEST_F(SettingsDialog, EntryPointRunsTheDialogModally)
 // --- pages that need the portal ------------------------------------------------
 
 class SettingsWithPortal : public pmtest::PortalFixture {
+public:
+    SettingsWithPortal() { testFaults_ = true; }  // some of its tests switch the service's faults
+
 protected:
     void SetUp() override
     {

@@ -95,6 +95,9 @@ private:
 };
 
 class PortalDialogs : public pmtest::PortalFixture {
+public:
+    PortalDialogs() { testFaults_ = true; }  // some of its tests switch the service's faults
+
 protected:
     void SetUp() override
     {
@@ -505,10 +508,10 @@ TEST_F(UpdateDialog, MainWindowCheckGetsZeroOnConfirmAndHundredOnDecline)
             return OrvRunUpdateDialog(nullptr, client_->Service(), v, h, state, path);
         };
         hooks.endProgram = [&ended]() { ended = true; };
-        std::string setup;
+        OrvSetupProgram setup;
         EXPECT_EQ(OrvUpdateCheck(client_->Service(), hooks, setup), c.result);
         EXPECT_EQ(ended, c.ended);
-        EXPECT_EQ(setup.empty(), !c.confirm);
+        EXPECT_EQ(setup.path.empty(), !c.confirm);
     }
 }
 
@@ -593,10 +596,10 @@ TEST_F(UpdateDialog, FailedDownloadStaysOnTheWaitingPageUntilCancelled)
             return OrvRunUpdateDialog(nullptr, client.Service(), c.version, h, st, p);
         };
         hooks.endProgram = [&ended]() { ended = true; };
-        std::string setup;
+        OrvSetupProgram setup;
         EXPECT_EQ(OrvUpdateCheck(client.Service(), hooks, setup), 100);
         EXPECT_FALSE(ended);
-        EXPECT_TRUE(setup.empty());
+        EXPECT_TRUE(setup.path.empty());
     }
 }
 

@@ -6,6 +6,9 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
+#include <vector>
+
 #include "ModelTestSupport.h"
 #include "model/OrvCalendar.h"
 
@@ -109,6 +112,55 @@ TEST(OrvDocument, SaveReplacesTheFileAndKeepsItsPermissions)
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Through a symbolic link the file it points to gets the calendar, in its
+// own directory; the link stays a link.
+TEST(OrvDocument, SaveThroughASymbolicLinkWritesItsTarget)
+{
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> links;  // link name -> what it points to
+        std::string target;                                       // the file that must get the calendar
+        bool targetExists;
+    };
+    const Case cases[] = {
+        {"relative link into a folder", {{"cal.ics", "data/real.ics"}}, "data/real.ics", true},
+        {"absolute link", {{"cal.ics", "@/data/real.ics"}}, "data/real.ics", true},
+        {"chain of links", {{"cal.ics", "hop.ics"}, {"hop.ics", "data/real.ics"}}, "data/real.ics", true},
+        {"relative to the link's own folder", {{"data/cal.ics", "real.ics"}}, "data/real.ics", true},
+        {"link to a file not yet there", {{"cal.ics", "data/new.ics"}}, "data/new.ics", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ScratchDir dir;
+        std::filesystem::create_directory(dir.File("data"));
+        if (c.targetExists) {
+            dir.Write(c.target, "old contents");
+            ASSERT_EQ(::chmod(dir.File(c.target).c_str(), 0640), 0);
+        }
+        for (const auto& link : c.links) {
+            std::string to = link.second[0] == '@' ? dir.File(link.second.substr(2)) : link.second;
+            std::filesystem::create_symlink(to, dir.File(link.first));
+        }
+        OrvCalendar calendar;
+        calendar.LoadText(kTwoEvents);
+        const std::string first = c.links.front().first;
+        ASSERT_EQ(calendar.Save(dir.File(first)), 0);
+        for (const auto& link : c.links) EXPECT_TRUE(std::filesystem::is_symlink(dir.File(link.first))) << link.first;
+        EXPECT_NE(dir.Read(c.target).find("UID:b"), std::string::npos);
+        EXPECT_EQ(dir.Read(first), dir.Read(c.target));
+        struct stat info {};
+        ASSERT_EQ(::stat(dir.File(c.target).c_str(), &info), 0);
+        if (c.targetExists) EXPECT_EQ(info.st_mode & 07777, 0640u);
+        // No temporary file is left anywhere.
+        int entries = 0;
+        for (auto& entry : std::filesystem::recursive_directory_iterator(dir.Path())) {
+            (void)entry;
+            ++entries;
+        }
+        EXPECT_EQ(entries, static_cast<int>(c.links.size()) + 2);  // links, "data", the target
+    }
 }
 
 TEST(OrvDocument, FailedSaveReportsAndDestroysNothing)

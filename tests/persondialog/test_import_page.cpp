@@ -58,6 +58,9 @@ std::string Member(const json::Object& person, const char* member)
 } // namespace
 
 class ImportPage : public pmtest::PortalFixture {
+public:
+    ImportPage() { testFaults_ = true; }  // some of its tests switch the service's faults
+
 protected:
     OrvWebServiceJoomla& Portal() { return client_->Service(); }
     json::Object Read(int id)

@@ -94,6 +94,9 @@ int CountCommands(const std::vector<LogRow>& rows, const std::string& prefix)
 } // namespace
 
 class PersonDialog : public pmtest::PortalFixture {
+public:
+    PersonDialog() { testFaults_ = true; }  // some of its tests switch the service's faults
+
 protected:
     void SetUp() override
     {

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "ClientFixture.h"
@@ -12,13 +13,23 @@
 
 namespace {
 
+// No half-written download is left behind in dir.
+bool NoTemporaries(const std::string& dir)
+{
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(dir, error))
+        if (entry.path().filename().string().rfind(".orv-download-", 0) == 0) return false;
+    return true;
+}
+
 class PortalIntegration : public ClientFixture {
 protected:
     void SetUp() override
     {
         ClientFixture::SetUp();
         if (testing::Test::IsSkipped() || HasFatalFailure()) return;
-        Start({});
+        // These tests switch the service's faults.
+        Start({"--test-faults"});
     }
     void TearDown() override
     {
@@ -175,10 +186,10 @@ TEST_F(PortalIntegration, NoUpdateOffered)
         dialog = true;
         return ZAF_DIALOG_OK;
     };
-    std::string setup;
+    OrvSetupProgram setup;
     EXPECT_EQ(OrvUpdateCheck(S(), hooks, setup), 100);
     EXPECT_FALSE(dialog);
-    EXPECT_TRUE(setup.empty());
+    EXPECT_TRUE(setup.path.empty());
 }
 
 class PortalUpdate : public PortalIntegration {
@@ -189,45 +200,186 @@ protected:
         marker_ = dir_ + "/setup-ran";
         script_ = "#!/bin/sh\necho ran > '" + marker_ + "'\n";
         orvtest::WriteFile(dir_ + "/offer.sh", script_);
-        Start({"--update-version", "1.0.12", "--update-file", dir_ + "/offer.sh", "--update-history",
-               "Neu: Wiederholungen"});
+        Offer({});
+    }
+    void Offer(const std::vector<std::string>& extra)
+    {
+        std::vector<std::string> args = {"--test-faults", "--update-version", "1.0.12", "--update-file",
+                                         dir_ + "/offer.sh", "--update-history", "Neu: Wiederholungen"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        Start(args);
+    }
+    // The main window's check with a dialog that downloads at once.
+    int Check(OrvSetupProgram& setup, bool* ended = nullptr)
+    {
+        OrvUpdateHooks hooks;
+        hooks.renewLogin = [this] { return S().Login("demo", "demo", 0); };
+        hooks.showDialog = [&](const std::string& v, const std::string&, int& state, std::string& path) {
+            return OrvUpdateDownload(S(), v, state, path) == 0 && state == ORV_UPDATE_DOWNLOADED ? ZAF_DIALOG_OK : 0;
+        };
+        hooks.endProgram = [ended] {
+            if (ended) *ended = true;
+        };
+        return OrvUpdateCheck(S(), hooks, setup);
+    }
+    bool Ran()
+    {
+        for (int i = 0; i < 100 && !std::filesystem::exists(marker_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        return orvtest::ReadFile(marker_) == "ran\n";
     }
     std::string marker_, script_;
 };
 
-TEST_F(PortalUpdate, CheckDownloadAndStartAtExit)
+struct ExitRun {
+    int result = 0;
+    int questions = 0;
+    std::string asked;  // "name|size|sha256"
+    std::vector<std::pair<std::string, OrvSetupVerdict>> told;
+};
+
+ExitRun FinishAtExit(const OrvSetupProgram& setup, bool answer)
+{
+    ExitRun run;
+    OrvSetupHooks hooks;
+    hooks.confirm = [&run, answer](const std::string& name, uint64_t size, const std::string& sha) {
+        ++run.questions;
+        run.asked = name + "|" + std::to_string(size) + "|" + sha;
+        return answer;
+    };
+    hooks.tell = [&run](const std::string& path, OrvSetupVerdict why) { run.told.emplace_back(path, why); };
+    run.result = OrvFinishUpdate(setup, hooks);
+    return run;
+}
+
+TEST_F(PortalUpdate, CheckDownloadAndStartAtExitOnlyAfterConfirmation)
 {
     std::string history, version;
     ASSERT_EQ(S().CheckUpdate(history, version), 0);
     EXPECT_EQ(version, "1.0.12");
     EXPECT_EQ(history, "Neu: Wiederholungen");
 
-    // The dialog's download step.
     bool ended = false;
-    std::string offered;
-    OrvUpdateHooks hooks;
-    hooks.renewLogin = [this] { return S().Login("demo", "demo", 0); };
-    hooks.showDialog = [&](const std::string& v, const std::string& h, int& state, std::string& path) {
-        offered = v + "|" + h;
-        return OrvUpdateDownload(S(), v, state, path) == 0 && state == ORV_UPDATE_DOWNLOADED ? ZAF_DIALOG_OK : 0;
-    };
-    hooks.endProgram = [&ended] { ended = true; };
-    std::string setup;
-    EXPECT_EQ(OrvUpdateCheck(S(), hooks, setup), 0);
+    OrvSetupProgram setup;
+    EXPECT_EQ(Check(setup, &ended), 0);
     EXPECT_TRUE(ended);
-    EXPECT_EQ(offered, "1.0.12|Neu: Wiederholungen");
-    EXPECT_EQ(setup, std::string(config_->GetUpdateDirectory()) + "/OrvCalendar_1.0.12_setup.exe");
-    EXPECT_EQ(orvtest::ReadFile(setup), script_);
+    const std::string expected = std::string(config_->GetUpdateDirectory()) + "/OrvCalendar_1.0.12_setup.exe";
+    EXPECT_EQ(setup.path, expected);
+    EXPECT_EQ(orvtest::ReadFile(setup.path), script_);
+    EXPECT_EQ(setup.announced, "OrvCalendar_1.0.12_setup.exe");
+    EXPECT_TRUE(setup.trustedOrigin);  // the service runs on loopback
+    EXPECT_EQ(setup.size, script_.size());
+    uint64_t size = 0;
+    EXPECT_EQ(setup.sha256, OrvFileSHA256(setup.path, &size));
+    EXPECT_EQ(setup.sha256.size(), 64u);
+    EXPECT_EQ(OrvCheckSetupProgram(setup), ORV_SETUP_MAY_START);
 
-    // At the end of the program exactly that file is started.
-    ASSERT_FALSE(std::filesystem::exists(marker_));
-    EXPECT_EQ(OrvStartSetupProgram(setup), 0);
-    for (int i = 0; i < 100 && !std::filesystem::exists(marker_); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(orvtest::ReadFile(marker_), "ran\n");
+    // Declined at exit: nothing runs, the user learns where the file is.
+    ExitRun no = FinishAtExit(setup, false);
+    EXPECT_EQ(no.result, ORV_SETUP_DECLINED);
+    EXPECT_EQ(no.questions, 1);
+    EXPECT_EQ(no.asked, "OrvCalendar_1.0.12_setup.exe|" + std::to_string(script_.size()) + "|" + setup.sha256);
+    ASSERT_EQ(no.told.size(), 1u);
+    EXPECT_EQ(no.told[0].first, expected);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(std::filesystem::exists(marker_));
+    EXPECT_TRUE(std::filesystem::exists(expected));
 
-    EXPECT_EQ(OrvStartSetupProgram(""), 100);
-    EXPECT_EQ(OrvStartSetupProgram(dir_ + "/missing.exe"), -1);
+    // Confirmed: exactly that file is started.
+    ExitRun yes = FinishAtExit(setup, true);
+    EXPECT_EQ(yes.result, 0);
+    EXPECT_TRUE(yes.told.empty());
+    EXPECT_TRUE(Ran());
+
+    EXPECT_EQ(FinishAtExit(OrvSetupProgram{}, true).result, 100);
+}
+
+// Each reason not to start keeps the file and says so; no question is asked.
+TEST_F(PortalUpdate, ExitRefusesWhatFailsTheChecks)
+{
+    OrvSetupProgram good;
+    ASSERT_EQ(Check(good), 0);
+    ASSERT_EQ(OrvCheckSetupProgram(good), ORV_SETUP_MAY_START);
+    struct Case {
+        const char* what;
+        std::function<void(OrvSetupProgram&)> spoil;
+        OrvSetupVerdict verdict;
+    };
+    const Case cases[] = {
+        {"plain http from another machine", [](OrvSetupProgram& s) { s.trustedOrigin = false; }, ORV_SETUP_UNTRUSTED},
+        {"another version's name", [](OrvSetupProgram& s) { s.announced = "OrvCalendar_1.0.13_setup.exe"; },
+         ORV_SETUP_NOT_ANNOUNCED},
+        {"hash unknown", [](OrvSetupProgram& s) { s.sha256.clear(); }, ORV_SETUP_CHANGED},
+        {"file gone", [this](OrvSetupProgram& s) { s.path = dir_ + "/elsewhere/OrvCalendar_1.0.12_setup.exe"; },
+         ORV_SETUP_CHANGED},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        OrvSetupProgram setup = good;
+        c.spoil(setup);
+        ExitRun run = FinishAtExit(setup, true);
+        EXPECT_EQ(run.result, c.verdict);
+        EXPECT_EQ(run.questions, 0);
+        ASSERT_EQ(run.told.size(), 1u);
+        EXPECT_EQ(run.told[0].second, c.verdict);
+    }
+    // Bytes changed after the download (same length).
+    std::string changed = script_;
+    changed[changed.size() - 2] = 'X';
+    orvtest::WriteFile(good.path, changed);
+    ExitRun run = FinishAtExit(good, true);
+    EXPECT_EQ(run.result, ORV_SETUP_CHANGED);
+    EXPECT_EQ(run.questions, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(std::filesystem::exists(marker_));
+}
+
+// The portal names another file than the announced set-up program: it is
+// stored in "Update" but never started, even when the user would say yes.
+TEST_F(PortalUpdate, ScriptUnderAnotherNameIsKeptNotStarted)
+{
+    Offer({"--update-name", "not_a_setup.sh"});
+    OrvSetupProgram setup;
+    ASSERT_EQ(Check(setup), 0);
+    EXPECT_EQ(setup.path, std::string(config_->GetUpdateDirectory()) + "/not_a_setup.sh");
+    EXPECT_EQ(orvtest::ReadFile(setup.path), script_);
+    ExitRun run = FinishAtExit(setup, true);
+    EXPECT_EQ(run.result, ORV_SETUP_NOT_ANNOUNCED);
+    EXPECT_EQ(run.questions, 0);
+    ASSERT_EQ(run.told.size(), 1u);
+    EXPECT_EQ(run.told[0].first, setup.path);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_FALSE(std::filesystem::exists(marker_));
+    struct stat st {};
+    ASSERT_EQ(::stat(setup.path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0111, 0u);  // not even made executable
+}
+
+TEST(UpdateOrigin, OnlyVerifiedHttpsOrLoopbackIsTrusted)
+{
+    struct Case {
+        const char* scheme;
+        const char* address;
+        bool verified;
+        bool trusted;
+    };
+    const Case cases[] = {
+        {"http", "127.0.0.1", false, true},     {"http", "127.8.9.10", false, true},
+        {"http", "::1", false, true},           {"http", "::ffff:127.0.0.1", false, true},
+        {"http", "192.0.2.7", false, false},    {"http", "2001:db8::1", false, false},
+        {"https", "192.0.2.7", true, true},     {"https", "192.0.2.7", false, false},
+        {"http", "192.0.2.7", true, false},     {"http", "", false, false},
+        {"http", "128.0.0.1", false, false},    {"http", "127.0.0.1.5", false, false},
+        {"http", "1127.0.0.1", false, false},   {"http", "::2", false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.scheme) + " " + c.address + (c.verified ? " verified" : ""));
+        OrvReplyOrigin origin;
+        origin.scheme = c.scheme;
+        origin.peerAddress = c.address;
+        origin.certificateVerified = c.verified;
+        EXPECT_EQ(OrvTrustedOrigin(origin), c.trusted);
+    }
 }
 
 TEST_F(PortalUpdate, DeclinedDialogAndFailedDownload)
@@ -236,10 +388,10 @@ TEST_F(PortalUpdate, DeclinedDialogAndFailedDownload)
     bool ended = false;
     hooks.endProgram = [&ended] { ended = true; };
     hooks.showDialog = [](const std::string&, const std::string&, int&, std::string&) { return ZAF_DIALOG_CLOSE; };
-    std::string setup;
+    OrvSetupProgram setup;
     EXPECT_EQ(OrvUpdateCheck(S(), hooks, setup), 100);
     EXPECT_FALSE(ended);
-    EXPECT_TRUE(setup.empty());
+    EXPECT_TRUE(setup.path.empty());
 
     // A version the portal does not offer: no file, state unchanged.
     int state = 0;
@@ -262,7 +414,8 @@ TEST_F(PortalUpdate, DeclinedDialogAndFailedDownload)
     EXPECT_EQ(state, ORV_UPDATE_DOWNLOADED);
     EXPECT_EQ(path, "");
     EXPECT_FALSE(std::filesystem::exists(std::string(config_->GetUpdateDirectory()) + "/OrvCalendar_1.0.12_setup.exe"));
-    EXPECT_EQ(OrvStartSetupProgram(path), 100);
+    EXPECT_TRUE(NoTemporaries(config_->GetUpdateDirectory()));
+    EXPECT_EQ(FinishAtExit(OrvSetupFromDownload(S(), "1.0.12", path), true).result, 100);
 }
 
 // --- the start-up login sequence -------------------------------------------------------

@@ -68,7 +68,7 @@ std::vector<std::string> ListDir(const std::string& dir)
 
 // ---------------------------------------------------------------------------
 
-PortalProcess::PortalProcess(const std::string& dbPath)
+PortalProcess::PortalProcess(const std::string& dbPath, bool testFaults)
 {
     int out[2];
     if (pipe(out) != 0) return;
@@ -80,7 +80,7 @@ PortalProcess::PortalProcess(const std::string& dbPath)
         close(out[0]);
         close(out[1]);
         execl(ORVPORTAL_EXE, ORVPORTAL_EXE, "--db", dbPath.c_str(), "--port", "0", "--seed-demo",
-              static_cast<char*>(nullptr));
+              testFaults ? "--test-faults" : static_cast<char*>(nullptr), static_cast<char*>(nullptr));
         _exit(127);
     }
     close(out[1]);
@@ -269,7 +269,7 @@ std::vector<LogRow> Client::LogFrom(size_t n) const
 void PortalFixture::SetUp()
 {
     dir_ = MakeTempDir();
-    server_ = std::make_unique<PortalProcess>(dir_ + "/portal.db");
+    server_ = std::make_unique<PortalProcess>(dir_ + "/portal.db", testFaults_);
     ASSERT_GT(server_->Port(), 0) << "the local portal service did not start";
     client_ = std::make_unique<Client>(server_->Host());
     ASSERT_EQ(client_->Service().Login("demo", "demo", 0), 0);

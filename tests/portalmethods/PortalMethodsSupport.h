@@ -29,10 +29,11 @@ bool Exists(const std::string& path);
 // Names of the entries of a directory (no "." and ".."), sorted.
 std::vector<std::string> ListDir(const std::string& dir);
 
-// "orvportal --db FILE --port 0 --seed-demo" on a free loopback port.
+// "orvportal --db FILE --port 0 --seed-demo" on a free loopback port, with
+// "--test-faults" when testFaults is set (SetFault needs it).
 class PortalProcess {
 public:
-    explicit PortalProcess(const std::string& dbPath);
+    explicit PortalProcess(const std::string& dbPath, bool testFaults = false);
     ~PortalProcess();
     int Port() const { return port_; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -101,6 +102,8 @@ protected:
 
     // One event as the desktop writes it (CRLF lines).
     static std::string EventText(const std::string& uid, const std::string& summary, const std::string& extra = "");
+    // Fixtures whose tests switch the service's faults set this before SetUp.
+    bool testFaults_ = false;
     // Uploads an event and returns its id (0 on failure).
     int Upload(const std::string& uid, const std::string& summary, const std::string& extra = "");
     std::string OwnCalendar();

@@ -44,7 +44,7 @@ public:
     {
         ++detections;
         if (zip == "80331" && country == "D") {
-            city = "M\xfcnchen";
+            city = "M\xc3\xbcnchen";  // the portal answers in UTF-8
             return 0;
         }
         return 100;

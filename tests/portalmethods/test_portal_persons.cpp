@@ -34,6 +34,9 @@ bool HasRow(const std::vector<LogRow>& rows, const std::string& task, const std:
 } // namespace
 
 class PortalPersons : public PortalFixture {
+public:
+    PortalPersons() { testFaults_ = true; }  // some of its tests switch the service's faults
+
 protected:
     // Id of a demo person by its full name (UTF-8), 0 when not found.
     int IdOf(const char* fullname)
