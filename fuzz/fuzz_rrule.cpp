@@ -32,6 +32,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (s < start || e < s) std::abort();
         ++count;
     });
-    if (emitted != count || count > OrvRRule::maxCandidates) std::abort();
+    if (emitted != count || count > OrvRRule::maxPerEvent) std::abort();
     return 0;
 }

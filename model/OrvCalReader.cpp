@@ -279,8 +279,7 @@ void ResolveEvent(const OrvZones& zones, OrvCalendarComponent& e)
 
 void ResolveBlock(const OrvZones& zones, OrvCalendarComponent& c)
 {
-    // Zone definitions hold their own wall-clock times.
-    if (c.IsA(ORV_VTIMEZONE)) return;
+    // Events wherever they stand; zone definitions keep their own lines.
     if (c.IsA(ORV_VEVENT)) ResolveEvent(zones, c);
     for (OrvElement* e = c.children.First(); e; e = e->Next()) ResolveBlock(zones, *static_cast<OrvCalendarComponent*>(e));
 }

@@ -94,12 +94,13 @@ std::string LocalTimeValue(const OrvCalTime& t, const OrvZones& zones, std::stri
         return t.DateText();
     }
     ZafUTimeData value = t;
+    // A time still in its zone (never made local) goes out as it came.
     if (t.utc) {
-        zones.FromLocal(t, value);
+        if (!t.inZone) zones.FromLocal(t, value);
         return OrvCalTime(value).Text() + "Z";
     }
     if (!t.zone.empty()) {
-        zones.FromLocal(t, value);   // a zone nobody knows was never converted
+        if (!t.inZone) zones.FromLocal(t, value);   // a zone nobody knows was never converted
         params = ";TZID=" + ParamValue(t.zone);
     }
     return OrvCalTime(value).Text();

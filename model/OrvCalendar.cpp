@@ -287,6 +287,8 @@ void OrvCalendar::RebuildOccurrences()
         if (zone && zone != &OrvZones::Local() && event->rrule.frequency != 0 && !zone->SameAs(OrvZones::Local()))
             frame.zone = zone;
         const int64_t length = end.IsSet() && end > event->dtStart ? end.Difference(event->dtStart) / 1000 : 0;
+        // The whole rebuild stops at the cap, not each event on its own.
+        const int room = ORV_MAX_OCCURRENCES - occurrences.Count();
         std::vector<ZafUTimeData> made;
         const bool extraDates = !event->rDates.empty();
         auto emit = [&](const ZafUTimeData& start, const ZafUTimeData& stop) {
@@ -307,9 +309,9 @@ void OrvCalendar::RebuildOccurrences()
             for (const OrvCalTime& t : *taken) takenIn.push_back(frame.In(t));
             OrvRRule rule = event->rrule;
             if (rule.until.IsSet()) rule.until = frame.In(rule.until);
-            rule.Expand(frame.In(event->dtStart), frame.In(end), exceptions, takenIn, horizon, emit);
+            rule.Expand(frame.In(event->dtStart), frame.In(end), exceptions, takenIn, frame.In(horizon), emit, room);
         } else {
-            event->rrule.Expand(event->dtStart, end, event->exDates, *taken, horizon, emit);
+            event->rrule.Expand(event->dtStart, end, event->exDates, *taken, horizon, emit, room);
         }
         // Further dates of the event, unless excepted or already made.
         for (const OrvCalTime& date : event->rDates) {
@@ -337,7 +339,8 @@ int OrvCalendar::OccurrenceNumber(const OrvEventDate* occurrence)
         OrvEventDate* other = static_cast<OrvEventDate*>(e);
         if (other->event != occurrence->event) continue;
         ++number;
-        if (other == occurrence || other->start == occurrence->start) return number;
+        // The occurrence itself: one that is not in the list has no number.
+        if (other == occurrence) return number;
     }
     return 0;
 }

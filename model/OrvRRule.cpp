@@ -279,13 +279,18 @@ class Expansion {
 public:
     Expansion(const OrvRRule& rule, const OrvCalTime& start, const OrvCalTime& end,
               const std::vector<OrvCalTime>& exceptionDates, const std::vector<OrvCalTime>& replacedStarts,
-              const OrvRRule::EmitFunction& emit)
-        : exceptionDates_(exceptionDates), replacedStarts_(replacedStarts),
-          replacedUsed_(replacedStarts.size(), false), emit_(emit)
+              const OrvRRule::EmitFunction& emit, int budget)
+        : replacedStarts_(replacedStarts), replacedUsed_(replacedStarts.size(), false), emit_(emit),
+          budget_(std::max(0, std::min(budget, OrvRRule::maxPerEvent)))
     {
         counting_ = rule.count > 0;
         remaining_ = rule.count;
         if (end.IsSet() && end > start) duration_ = end.Difference(start) / 1000;
+        // Days of the exceptions, sorted: a long list must not be walked
+        // for every candidate.
+        exceptionDays_.reserve(exceptionDates.size());
+        for (const OrvCalTime& ex : exceptionDates) exceptionDays_.push_back(DayNumber(ex));
+        std::sort(exceptionDays_.begin(), exceptionDays_.end());
     }
 
     // Passes one occurrence on unless an event of the same UID replaces it.
@@ -297,6 +302,7 @@ public:
                 return;
             }
         }
+        if (emitted_ >= budget_) return;
         if (emit_) emit_(occurrenceStart, occurrenceEnd);
         ++emitted_;
     }
@@ -305,46 +311,55 @@ public:
     // Returns false when the expansion of the event ends with it.
     bool Candidate(int64_t dayNumber, int hour, int minute)
     {
-        int y, m, d;
-        ZafUTimeData::CivilFromDays(dayNumber, y, m, d);
-        ZafUTimeData occurrence(y, m, d, hour, minute, 0, 0);
-        bool excepted = false;
-        for (const OrvCalTime& ex : exceptionDates_)
-            if (SameDate(ex, occurrence)) {
-                excepted = true;
-                break;
-            }
-        if (!excepted) {
+        if (!std::binary_search(exceptionDays_.begin(), exceptionDays_.end(), dayNumber)) {
+            int y, m, d;
+            ZafUTimeData::CivilFromDays(dayNumber, y, m, d);
+            ZafUTimeData occurrence(y, m, d, hour, minute, 0, 0);
             ZafUTimeData occurrenceEnd = occurrence;
             occurrenceEnd.AddSeconds(duration_);
             Deliver(occurrence, occurrenceEnd);
         }
-        ++candidates_;
-        if (counting_ && --remaining_ == 0) return false;
-        return candidates_ < OrvRRule::maxCandidates;
+        if (counting_ && --remaining_ <= 0) return false;
+        return emitted_ < budget_;
     }
 
+    // Candidates passed over without looking at them; they still count.
+    // False when the count ends among them.
+    bool Skip(int64_t candidates)
+    {
+        if (!counting_) return true;
+        if (candidates >= remaining_) {
+            remaining_ = 0;
+            return false;
+        }
+        remaining_ -= static_cast<int>(candidates);
+        return true;
+    }
+
+    // Candidates the count still allows (the budget otherwise).
+    int64_t Allowed() const { return counting_ ? remaining_ : INT64_MAX; }
+    int Budget() const { return budget_; }
     int Emitted() const { return emitted_; }
 
 private:
-    const std::vector<OrvCalTime>& exceptionDates_;
+    std::vector<int64_t> exceptionDays_;
     const std::vector<OrvCalTime>& replacedStarts_;
     std::vector<bool> replacedUsed_;
     const OrvRRule::EmitFunction& emit_;
     bool counting_ = false;
     int remaining_ = 0;
     int64_t duration_ = 0;
-    int candidates_ = 0;
     int emitted_ = 0;
+    int budget_ = 0;
 };
 
 } // namespace
 
 int OrvRRule::Expand(const OrvCalTime& start, const OrvCalTime& end, const std::vector<OrvCalTime>& exceptionDates,
                      const std::vector<OrvCalTime>& replacedStarts, const ZafUTimeData& horizon,
-                     const EmitFunction& emit) const
+                     const EmitFunction& emit, int maxOccurrences) const
 {
-    Expansion run(*this, start, end, exceptionDates, replacedStarts, emit);
+    Expansion run(*this, start, end, exceptionDates, replacedStarts, emit, maxOccurrences);
 
     const bool expandable = frequency >= ORV_FREQ_HOURLY && frequency <= ORV_FREQ_YEARLY;
     if (!expandable || !start.IsSet()) {
@@ -355,7 +370,9 @@ int OrvRRule::Expand(const OrvCalTime& start, const OrvCalTime& end, const std::
     }
 
     const int64_t step = interval > 0 ? interval : 1; // 0 and nonsense count as 1
-    ZafUTimeData limit = until.IsSet() ? static_cast<const ZafUTimeData&>(until) : horizon;
+    // The horizon ends every rule; an until before it ends it earlier. An
+    // until far beyond what the views show (9999) makes no work there.
+    ZafUTimeData limit = until.IsSet() && until < horizon ? static_cast<const ZafUTimeData&>(until) : horizon;
     // Year first: the millisecond count of an absurd year would overflow.
     if (limit.Year() > LatestLimit().Year() || limit > LatestLimit()) limit = LatestLimit();
     const int hour = start.Hour();
@@ -368,9 +385,21 @@ int OrvRRule::Expand(const OrvCalTime& start, const OrvCalTime& end, const std::
     case ORV_FREQ_WEEKLY:
         if (frequency != ORV_FREQ_WEEKLY || byDay.empty()) {
             const int64_t seconds = frequency == ORV_FREQ_HOURLY ? 3600 : frequency == ORV_FREQ_DAILY ? 86400 : 604800;
+            ZafUTimeData c = start;
+            if (c > limit) break;
+            // More candidates than the budget before the limit: jump over the
+            // early ones (they still count) to keep the latest.
+            const int64_t span = (limit.Milliseconds64() - start.Milliseconds64()) / 1000;
+            const int64_t stepSeconds = step * seconds;
+            const int64_t total = std::min<int64_t>(span / stepSeconds + 1, run.Allowed());
+            if (total > run.Budget()) {
+                const int64_t skipped = total - run.Budget();
+                if (!run.Skip(skipped)) break;
+                c.AddSeconds(skipped * stepSeconds);
+            }
             // A huge step leaves the limit behind at once; 64-bit date
             // arithmetic carries it without overflow.
-            for (ZafUTimeData c = start; c <= limit; c.AddSeconds(step * seconds)) {
+            for (; c <= limit; c.AddSeconds(stepSeconds)) {
                 int h = frequency == ORV_FREQ_HOURLY ? c.Hour() : hour;
                 int mi = frequency == ORV_FREQ_HOURLY ? c.Minute() : minute;
                 if (!run.Candidate(DayNumber(c), h, mi)) break;
@@ -386,8 +415,15 @@ int OrvRRule::Expand(const OrvCalTime& start, const OrvCalTime& end, const std::
             offsets.erase(std::unique(offsets.begin(), offsets.end()), offsets.end());
             const int64_t limitDay = DayNumber(limit);
             bool going = true;
-            for (int64_t monday = startDay - (IsoWeekday(start) - 1); going && monday <= limitDay;
-                 monday += 7 * step) {
+            int64_t monday = startDay - (IsoWeekday(start) - 1);
+            // Whole weeks after the first are skipped arithmetically when a
+            // series without COUNT would give more than the budget.
+            if (run.Allowed() == INT64_MAX && !offsets.empty() && monday <= limitDay) {
+                const int64_t weeks = (limitDay - monday) / (7 * step) + 1;
+                const int64_t keep = std::max<int64_t>(1, run.Budget() / static_cast<int64_t>(offsets.size()));
+                if (weeks > keep) monday += (weeks - keep) * 7 * step;
+            }
+            for (; going && monday <= limitDay; monday += 7 * step) {
                 for (int64_t offset : offsets) {
                     int64_t day = monday + offset;
                     if (day < startDay) continue; // before the event's own start

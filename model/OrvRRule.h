@@ -54,9 +54,11 @@ public:
     // Receives one occurrence: its start and end.
     using EmitFunction = std::function<void(const ZafUTimeData& start, const ZafUTimeData& end)>;
 
-    // Upper bound of the candidates one event is expanded into, so that a
-    // far until date or horizon cannot stall the program.
-    static constexpr int maxCandidates = 100000;
+    // Upper bound of the occurrences of one event. A series with more
+    // before its limit keeps its latest ones (the months around today that
+    // the views show); the earlier ones are skipped arithmetically where
+    // the rule's steps are regular, so the work follows what is kept.
+    static constexpr int maxPerEvent = 100000;
 
     OrvRRule() = default;
     OrvRRule(const OrvRRule&) = default;
@@ -115,16 +117,18 @@ public:
     //                    master, i.e. an event without RECURRENCE-ID). Each
     //                    one removes the first occurrence on its date (which
     //                    still counts); the replacing event brings its own.
-    //   horizon          the document's horizon: the limit for rules without
-    //                    until.
+    //   horizon          the document's horizon: the limit of every rule; an
+    //                    until before it ends the rule earlier.
+    //   maxOccurrences   stop after emitting this many (the document's
+    //                    remaining room).
     // Frequency 0 and 7, and the ones that are not expanded (1 MINUTELY, 8
     // and any unknown value), give the one occurrence start..end, without
     // limit or exception check (replacedStarts still apply). A rule is not
     // expanded either when the start is unset (year 0). Returns the number
     // of occurrences emitted.
     int Expand(const OrvCalTime& start, const OrvCalTime& end, const std::vector<OrvCalTime>& exceptionDates,
-               const std::vector<OrvCalTime>& replacedStarts, const ZafUTimeData& horizon,
-               const EmitFunction& emit) const;
+               const std::vector<OrvCalTime>& replacedStarts, const ZafUTimeData& horizon, const EmitFunction& emit,
+               int maxOccurrences = maxPerEvent) const;
 
     // Name tables; whole, case-sensitive lookups. Unknown names give 0,
     // unknown numbers "".

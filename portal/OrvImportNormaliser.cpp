@@ -63,14 +63,16 @@ void NormaliseLocation(OrvCalendar& document, OrvCalendarComponent& event, OrvAd
     if (event.location.empty()) return;
 
     OrvLocationAnalysis analysis(event.location);
-    if (analysis.NAME.empty()) return;
+    // A place without a name is still a place the portal does not know: it
+    // gets its entry (and the import its -1), so that the user can name it.
     std::string name = OrvToSingleByte(analysis.NAME);
     if (OrvAddress* known = document.addresses.FindByName(name)) {
         if (HasPortalId(known)) FillPerson(location, *known);
         return;
     }
     OrvAddress* entry = NewAddress("location");
-    if (portal.ReadAddress(0, name.c_str(), *entry) == 0) {
+    // Nobody can be found by an empty name; the portal is not asked.
+    if (!name.empty() && portal.ReadAddress(0, name.c_str(), *entry) == 0) {
         FillPerson(location, *entry);
     } else {
         entry->name = name;

@@ -317,11 +317,13 @@ TEST(OrvDocument, EventsWithoutAnyOccurrenceStayInTheEventList)
 TEST(OrvDocument, OccurrenceNumberCountsWithinTheEvent)
 {
     auto calendar = ReadCalendar(kTwoEvents);
-    // The list is empty: the number rebuilds it first.
+    // The list is empty: the number rebuilds it first. A copy of an
+    // occurrence is not in the list, even with the same event and start.
     OrvEventDate probe(ZafUTimeData(2020, 1, 12, 18, 0, 0), ZafUTimeData(), nullptr);
     probe.event = calendar->Component(0)->Child(1);
-    EXPECT_EQ(calendar->OccurrenceNumber(&probe), 3);
+    EXPECT_EQ(calendar->OccurrenceNumber(&probe), 0);
     ASSERT_EQ(calendar->occurrences.Count(), 6);
+    EXPECT_EQ(calendar->occurrences.Item(4)->start, probe.start);
     struct Case {
         int index;
         int number;

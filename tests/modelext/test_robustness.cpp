@@ -138,7 +138,7 @@ TEST(Robustness, RulesWriteStableTextAndExpandBriefly)
                 ASSERT_GE(e, s) << written;
             });
             EXPECT_GE(emitted, 0);
-            EXPECT_LE(emitted, OrvRRule::maxCandidates);
+            EXPECT_LE(emitted, OrvRRule::maxPerEvent);
         }
     }
 }

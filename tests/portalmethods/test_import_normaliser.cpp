@@ -148,6 +148,23 @@ TEST_F(ImportNormaliser, UnknownPlaceBecomesAddressWithoutId)
     EXPECT_EQ(EventAt(document, 0)->summary, "Irgendwo: Party");   // no portal id: prefix stays
 }
 
+TEST_F(ImportNormaliser, PlaceWithoutANameIsNotKnown)
+{
+    // The first part of the LOCATION is empty: the place still needs a
+    // portal record, so the import says so and keeps the entry for the user.
+    document.LoadText(Foreign(Event("a", "Party", "LOCATION:; Weg 5; D-12345 Irgendwo\r\n")));
+    const int readsBefore = portal.reads;
+    EXPECT_EQ(OrvNormaliseImport(document, Profile(), portal), -1);
+    ASSERT_EQ(document.addresses.Count(), 1);
+    const OrvAddress* a = document.addresses.Item(0);
+    EXPECT_EQ(a->name, "");
+    EXPECT_EQ(a->street, "Weg 5");
+    EXPECT_EQ(a->zip, "12345");
+    EXPECT_EQ(a->portalId, 0);
+    // Nobody is looked up by an empty name.
+    EXPECT_EQ(portal.reads, readsBefore);
+}
+
 TEST_F(ImportNormaliser, OrganizerCases)
 {
     struct {
