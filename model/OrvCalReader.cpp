@@ -82,7 +82,7 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
         if (document.cursor) document.cursor->keptLines.push_back(line);
         return;
     }
-    std::string name = line.substr(0, nameLength);
+    const std::string_view name(line.data(), nameLength);
 
     bool hasParams = nameLength < line.size() && line[nameLength] == ';';
     size_t paramsEnd = line.size();
@@ -101,7 +101,7 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
         value = line.substr(nameLength + 1);
     }
 
-    int kind = OrvPropertyKind(name.c_str());
+    int kind = OrvPropertyKind(name);
     if (kind == 0) {
         if (document.cursor) document.cursor->keptLines.push_back(line);
         return;
@@ -147,7 +147,7 @@ void OrvParseCalendarLine(OrvCalendar& document, const std::string& line)
     }
     if (!document.cursor) return;
 
-    OrvCalendarProperty property(kind, name, value);
+    OrvCalendarProperty property(kind, std::string(name), std::move(value));
     if (hasParams) {
         ReadParameters(line, nameLength, paramsEnd, property);
         property.paramText = line.substr(nameLength, paramsEnd - nameLength);
@@ -168,12 +168,20 @@ void OrvSplitLogicalLines(const std::string& text, const std::function<void(cons
     const char* data = text.data();
     const size_t size = text.size();
     size_t position = 0;
+    // Next line feed and carriage return, found a block at a time.
+    size_t nextLf = 0, nextCr = 0;
+    auto find = [&](char c, size_t from) {
+        const void* hit = from < size ? std::memchr(data + from, c, size - from) : nullptr;
+        return hit ? static_cast<size_t>(static_cast<const char*>(hit) - data) : size;
+    };
+    nextLf = find('\n', 0);
+    nextCr = find('\r', 0);
     while (position < size) {
-        size_t end = position;
-        while (end < size && data[end] != '\n' && data[end] != '\r') ++end;
+        if (nextLf < position) nextLf = find('\n', position);
+        if (nextCr < position) nextCr = find('\r', position);
+        const size_t end = std::min(nextLf, nextCr);
         size_t next = end;
         if (next < size) next += (data[next] == '\r' && next + 1 < size && data[next + 1] == '\n') ? 2 : 1;
-        // The text is taken as a C string: a NUL byte ends the line.
         const char* nul = static_cast<const char*>(std::memchr(data + position, '\0', end - position));
         const size_t length = (nul ? static_cast<size_t>(nul - data) : end) - position;
         const char* piece = data + position;

@@ -1,6 +1,8 @@
 #include "model/OrvCalTables.h"
 
 #include <cstring>
+#include <string_view>
+#include <unordered_map>
 
 namespace {
 
@@ -75,7 +77,29 @@ int WholeName(const OrvCalTableRow* table, const char* name)
     return 0;
 }
 
+// The same lookup through a hash of the table, built once: the reader asks
+// for every line of a file.
+int HashedName(const OrvCalTableRow* table, std::string_view name)
+{
+    using Index = std::unordered_map<std::string_view, int>;
+    static const Index properties = [] {
+        Index index;
+        for (const OrvCalTableRow* row = kProperties; row->number; ++row) index.emplace(row->name, row->number);
+        return index;
+    }();
+    static const Index parameters = [] {
+        Index index;
+        for (const OrvCalTableRow* row = kParameters; row->number; ++row) index.emplace(row->name, row->number);
+        return index;
+    }();
+    const Index& index = table == kProperties ? properties : parameters;
+    auto found = index.find(name);
+    return found == index.end() ? 0 : found->second;
+}
+
 }  // namespace
+
+int OrvPropertyKind(std::string_view name) { return name.empty() ? 0 : HashedName(kProperties, name); }
 
 const OrvCalTableRow* OrvComponentKindTable() { return kComponents; }
 const OrvCalTableRow* OrvPropertyKindTable() { return kProperties; }
@@ -83,8 +107,8 @@ const OrvCalTableRow* OrvParameterKindTable() { return kParameters; }
 const OrvCalTableRow* OrvValueTypeTable() { return kValueTypes; }
 const OrvCalTableRow* OrvTransparencyTable() { return kTransparency; }
 
-int OrvPropertyKind(const char* name) { return WholeName(kProperties, name); }
-int OrvParameterKind(const char* name) { return WholeName(kParameters, name); }
+int OrvPropertyKind(const char* name) { return name ? OrvPropertyKind(std::string_view(name)) : 0; }
+int OrvParameterKind(const char* name) { return name && *name ? HashedName(kParameters, name) : 0; }
 int OrvValueType(const char* name) { return WholeName(kValueTypes, name); }
 int OrvTransparency(const char* name) { return WholeName(kTransparency, name); }
 

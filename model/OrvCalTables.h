@@ -4,6 +4,8 @@
 // ends with a row of number 0 and an empty name.
 #pragma once
 
+#include <string_view>
+
 struct OrvCalTableRow {
     const char* name;
     int number;
@@ -54,6 +56,7 @@ const OrvCalTableRow* OrvTransparencyTable();
 
 // Whole-name lookups: 0 when the name is not in the table.
 int OrvPropertyKind(const char* name);
+int OrvPropertyKind(std::string_view name);
 int OrvParameterKind(const char* name);
 int OrvValueType(const char* name);
 int OrvTransparency(const char* name);
