@@ -87,6 +87,54 @@ void BM_RebuildOccurrences(benchmark::State& state)
     state.counters["occurrences"] = c.occurrences.Count();
 }
 
+// A hostile calendar: events repeating every hour up to the year 9999.
+std::string HostileText(long n)
+{
+    std::string text = "BEGIN:VCALENDAR\nVERSION:2.0\n";
+    for (long i = 0; i < n; ++i) {
+        char lines[256];
+        std::snprintf(lines, sizeof lines,
+                      "BEGIN:VEVENT\nUID:hostile-%ld\nSUMMARY:Stunde %ld\nDTSTART:2025%02ld%02ldT%02ld0000\n"
+                      "DTEND:2025%02ld%02ldT%02ld3000\nRRULE:FREQ=HOURLY;UNTIL=99991231T235959\nEND:VEVENT\n",
+                      i, i, 1 + i % 12, 1 + i % 28, i % 24, 1 + i % 12, 1 + i % 28, i % 24);
+        text += lines;
+    }
+    return text + "END:VCALENDAR\n";
+}
+
+void BM_RebuildHostile(benchmark::State& state)
+{
+    OrvCalendar c;
+    SetHorizon(c);
+    const std::string text = HostileText(state.range(0));
+    c.LoadText(text);
+    for (auto _ : state) {
+        c.RebuildOccurrences();
+        benchmark::DoNotOptimize(c.occurrences.Count());
+    }
+    state.counters["occurrences"] = c.occurrences.Count();
+    state.counters["file_kB"] = static_cast<double>(text.size()) / 1024;
+}
+
+// The occurrences of the 42 days of a month grid, as the views ask for them.
+void BM_MonthGridLookup(benchmark::State& state)
+{
+    OrvCalendar c;
+    SetHorizon(c);
+    c.LoadText(CalendarText(state.range(0)));
+    c.RebuildOccurrences();
+    c.OccurrencesOn(ZafUTimeData(2026, 6, 1));   // the index is made once per rebuild
+    for (auto _ : state) {
+        size_t found = 0;
+        for (int d = 0; d < 42; ++d) {
+            ZafUTimeData day(2026, 5, 25, 12, 0, 0);
+            day.AddDays(d);
+            found += c.OccurrencesOn(day).size();
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+
 #ifdef ORV_BENCH_VIEWS
 // One month grid: every day cell rebuilds its entries from the document.
 void BM_MonthTableRebuild(benchmark::State& state)
@@ -134,6 +182,9 @@ void BM_ImageFit650(benchmark::State& state)
 BENCHMARK(BM_Load)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Save)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RebuildOccurrences)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
+// 3000 events: the hostile file of about 390 kB; 7700: about 1 MB.
+BENCHMARK(BM_RebuildHostile)->Arg(300)->Arg(3000)->Arg(7700)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MonthGridLookup)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMicrosecond);
 #ifdef ORV_BENCH_VIEWS
 BENCHMARK(BM_MonthTableRebuild)->Arg(1000)->Arg(10000)->Arg(50000)->Unit(benchmark::kMillisecond);
 #endif

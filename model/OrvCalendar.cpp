@@ -191,6 +191,8 @@ int WriteCalendarFile(const std::string& path, const std::string& lines)
 
 void OrvCalendar::Clear()
 {
+    byDay_.clear();
+    byDayBuilt_ = false;
     components.Destroy();
     cursor = nullptr;
     name.clear();
@@ -248,6 +250,8 @@ struct Frame {
 
 void OrvCalendar::RebuildOccurrences()
 {
+    byDay_.clear();
+    byDayBuilt_ = false;
     events.clear();
     occurrences.Destroy();
     for (OrvElement* c = components.First(); c; c = c->Next()) {
@@ -328,6 +332,28 @@ void OrvCalendar::RebuildOccurrences()
             add(date, stop);
         }
     }
+}
+
+const std::vector<OrvEventDate*>& OrvCalendar::OccurrencesOn(const ZafUTimeData& day)
+{
+    auto dayNumber = [](const ZafUTimeData& t) { return ZafUTimeData::DaysFromCivil(t.Year(), t.Month(), t.Day()); };
+    if (!byDayBuilt_ || byDayChanges_ != occurrences.Changes()) {
+        byDay_.clear();
+        byDayChanges_ = occurrences.Changes();
+        for (OrvElement* e = occurrences.First(); e; e = e->Next()) {
+            auto* date = static_cast<OrvEventDate*>(e);
+            const int64_t first = dayNumber(date->start);
+            byDay_[first].push_back(date);
+            if (!date->event || !date->event->dtStart.dateOnly) continue;
+            // The end of whole days is the day after the last; a year at most.
+            const int64_t after = std::min(dayNumber(date->end), first + 366);
+            for (int64_t d = first + 1; d < after; ++d) byDay_[d].push_back(date);
+        }
+        byDayBuilt_ = true;
+    }
+    static const std::vector<OrvEventDate*> none;
+    auto found = byDay_.find(dayNumber(day));
+    return found == byDay_.end() ? none : found->second;
 }
 
 int OrvCalendar::OccurrenceNumber(const OrvEventDate* occurrence)

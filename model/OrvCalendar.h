@@ -3,7 +3,9 @@
 // draw.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "model/OrvCalZone.h"
@@ -139,6 +141,10 @@ public:
     // Rebuilds the event list and the occurrences from the events directly
     // below the top-level calendar blocks.
     void RebuildOccurrences();
+    // The occurrences that stand on a day: those starting on it, and whole
+    // days covering it; in list order. Indexed on first use after a
+    // rebuild, so a month of the views costs a lookup per day.
+    const std::vector<OrvEventDate*>& OccurrencesOn(const ZafUTimeData& day);
     // Position from 1 of the occurrence among the occurrences of its event;
     // 0 when it is not in the list. Rebuilds first when the list is empty.
     int OccurrenceNumber(const OrvEventDate* occurrence);
@@ -175,6 +181,9 @@ public:
 private:
     friend void OrvParseCalendarLine(OrvCalendar& document, const std::string& line);
     friend void OrvReadCalendarText(OrvCalendar& document, const std::string& text);
+    std::unordered_map<int64_t, std::vector<OrvEventDate*>> byDay_;
+    bool byDayBuilt_ = false;
+    uint64_t byDayChanges_ = 0;   // the list's changes when it was indexed
     // Names of the open blocks of unknown kinds whose lines are being kept
     // (outermost first).
     std::vector<std::string> rawBlocks_;

@@ -55,6 +55,7 @@ OrvElement* OrvList::Add(OrvElement* element, OrvElement* before)
         before->previous_ = element;
     }
     ++count_;
+    ++changes_;
     return element;
 }
 
@@ -66,6 +67,7 @@ OrvElement* OrvList::Subtract(OrvElement* element)
     element->next_ = element->previous_ = nullptr;
     element->list_ = nullptr;
     --count_;
+    ++changes_;
     return element;
 }
 

@@ -1,6 +1,8 @@
 // Ordered intrusive list of OrvElement. An element is in at most one list.
 #pragma once
 
+#include <cstdint>
+
 #include "platform/OrvElement.h"
 
 class OrvList : public OrvElement {
@@ -44,10 +46,14 @@ public:
     OrvElement* First() const { return first_; }
     OrvElement* Last() const { return last_; }
     int Count() const { return count_; }
+    // Counts every change of the list (adding, unlinking), so that an index
+    // kept beside it can tell that it is out of date.
+    uint64_t Changes() const { return changes_; }
 
 private:
     OrvElement* first_ = nullptr;
     OrvElement* last_ = nullptr;
     int count_ = 0;
+    uint64_t changes_ = 0;
     CompareFunction compare_ = nullptr;
 };

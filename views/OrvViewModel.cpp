@@ -27,18 +27,7 @@ std::vector<OrvDayItem> OrvCalendarDayItems(OrvCalendar* calendar, const ZafUTim
     std::vector<OrvDayItem> items;
     if (!calendar) return items;
     if (calendar->occurrences.Count() == 0) calendar->RebuildOccurrences();
-    const int64_t dayNumber = ZafUTimeData::DaysFromCivil(day.Year(), day.Month(), day.Day());
-    for (OrvElement* e = calendar->occurrences.First(); e; e = e->Next()) {
-        auto* date = static_cast<OrvEventDate*>(e);
-        bool on = OrvSameDay(date->start, day);
-        if (!on && date->event && date->event->dtStart.dateOnly) {
-            // The end of whole days is the day after the last one.
-            const int64_t first = ZafUTimeData::DaysFromCivil(date->start.Year(), date->start.Month(), date->start.Day());
-            const int64_t after = ZafUTimeData::DaysFromCivil(date->end.Year(), date->end.Month(), date->end.Day());
-            on = first < dayNumber && dayNumber < after;
-        }
-        if (on) items.push_back(OrvDayItemOf(date));
-    }
+    for (OrvEventDate* date : calendar->OccurrencesOn(day)) items.push_back(OrvDayItemOf(date));
     return items;
 }
 

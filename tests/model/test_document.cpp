@@ -528,3 +528,31 @@ TEST(OrvDocument, SampleCalendarSurvivesSaveAndLoad)
 }
 
 }  // namespace
+
+TEST(OrvDocument, OccurrencesOnADayFollowTheList)
+{
+    auto calendar = ReadCalendar(
+        "BEGIN:VCALENDAR\n"
+        "BEGIN:VEVENT\nSUMMARY:Tage\nDTSTART;VALUE=DATE:20250315\nDTEND;VALUE=DATE:20250318\nEND:VEVENT\n"
+        "BEGIN:VEVENT\nSUMMARY:Abend\nDTSTART:20250316T200000\nDTEND:20250317T020000\nEND:VEVENT\n"
+        "END:VCALENDAR\n");
+    calendar->RebuildOccurrences();
+    auto summaries = [&](int day) {
+        std::vector<std::string> list;
+        for (const OrvEventDate* d : calendar->OccurrencesOn(ZafUTimeData(2025, 3, day, 12, 0, 0)))
+            list.push_back(d->event->summary);
+        return list;
+    };
+    using V = std::vector<std::string>;
+    EXPECT_EQ(summaries(14), V{});
+    EXPECT_EQ(summaries(15), V{"Tage"});
+    EXPECT_EQ(summaries(16), (V{"Tage", "Abend"}));
+    EXPECT_EQ(summaries(17), V{"Tage"});   // the evening belongs to its start day
+    EXPECT_EQ(summaries(18), V{});
+    // An occurrence put into the list directly is found as well.
+    calendar->occurrences.Add(
+        new OrvEventDate(ZafUTimeData(2025, 3, 14, 9, 0, 0), ZafUTimeData(2025, 3, 14, 10, 0, 0), calendar->events[1]));
+    EXPECT_EQ(summaries(14), V{"Abend"});
+    delete calendar->occurrences.Subtract(calendar->occurrences.Last());
+    EXPECT_EQ(summaries(14), V{});
+}
