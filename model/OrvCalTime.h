@@ -4,10 +4,33 @@
 // that form; the value itself is always the user's local time once read.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 
 #include "platform/ZafUTimeData.h"
+
+// A zone name as written (a TZID). The names are kept once per process and
+// a time holds only their number: a calendar has many times and few zones.
+class OrvZoneName {
+public:
+    OrvZoneName() = default;
+    OrvZoneName(const std::string& name) { *this = name; }
+    OrvZoneName& operator=(const std::string& name);
+    const std::string& str() const;
+    operator const std::string&() const { return str(); }
+    bool empty() const { return id_ == 0; }
+    void clear() { id_ = 0; }
+    bool operator==(const OrvZoneName& o) const { return id_ == o.id_; }
+    bool operator==(const std::string& s) const { return str() == s; }
+    bool operator==(const char* s) const { return str() == s; }
+
+private:
+    uint32_t id_ = 0;
+};
+
+inline std::ostream& operator<<(std::ostream& out, const OrvZoneName& zone) { return out << zone.str(); }
 
 class OrvCalTime : public ZafUTimeData {
 public:
@@ -60,7 +83,7 @@ public:
 
     bool dateOnly = false;   // VALUE=DATE: a whole day
     bool utc = false;        // written with a trailing "Z"
-    std::string zone;        // the TZID it was written with, "" for none
+    OrvZoneName zone;        // the TZID it was written with, "" for none
     // Set while the value is still the written wall-clock time of its zone
     // (or UTC); reading converts it to local time and clears it.
     bool inZone = false;

@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QTimeZone>
 #include <algorithm>
+#include <deque>
 #include <mutex>
 
 #include "model/OrvCalendar.h"
@@ -180,6 +181,50 @@ ZafUTimeData OrvFromWallSeconds(int64_t seconds)
     ZafUTimeData::CivilFromDays(days, y, m, d);
     return ZafUTimeData(y, m, d, static_cast<int>(rest / 3600), static_cast<int>(rest / 60 % 60),
                         static_cast<int>(rest % 60), 0);
+}
+
+// --- zone names ---------------------------------------------------------------------
+
+namespace {
+
+struct ZoneNames {
+    std::mutex mutex;
+    std::deque<std::string> names{std::string()};   // references stay valid as it grows
+    std::map<std::string, uint32_t> ids;
+};
+
+ZoneNames& Names()
+{
+    static ZoneNames names;
+    return names;
+}
+
+}  // namespace
+
+OrvZoneName& OrvZoneName::operator=(const std::string& name)
+{
+    if (name.empty()) {
+        id_ = 0;
+        return *this;
+    }
+    ZoneNames& all = Names();
+    std::lock_guard<std::mutex> lock(all.mutex);
+    auto found = all.ids.find(name);
+    if (found != all.ids.end()) {
+        id_ = found->second;
+    } else {
+        id_ = static_cast<uint32_t>(all.names.size());
+        all.names.push_back(name);
+        all.ids.emplace(name, id_);
+    }
+    return *this;
+}
+
+const std::string& OrvZoneName::str() const
+{
+    ZoneNames& all = Names();
+    std::lock_guard<std::mutex> lock(all.mutex);
+    return all.names[id_];
 }
 
 // --- one zone ---------------------------------------------------------------------

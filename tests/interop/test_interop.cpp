@@ -206,7 +206,7 @@ TEST(Interop, WholeDaysAreMarkedAndZonesRemembered)
 void Dump(const OrvCalendarComponent& c, std::ostringstream& out, int depth = 0)
 {
     auto time = [](const OrvCalTime& t) {
-        return t.Text() + (t.dateOnly ? "/date" : "") + (t.utc ? "/utc" : "") + (t.zone.empty() ? "" : "/" + t.zone);
+        return t.Text() + (t.dateOnly ? "/date" : "") + (t.utc ? "/utc" : "") + (t.zone.empty() ? "" : "/" + t.zone.str());
     };
     const std::string indent(depth * 2, ' ');
     out << indent << c.name << " uid=" << c.uid << " summary=" << OrvUnescapeText(c.summary)
