@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -64,6 +65,23 @@ constexpr int TEXT_SETUP_UNTRUSTED = 318;
 constexpr int TEXT_SETUP_CHANGED = 319;
 constexpr int TEXT_SETUP_DECLINED = 320;
 constexpr int TEXT_SETUP_START_FAILED = 321;
+constexpr int TEXT_LOGIN_FAILED = 312;
+constexpr int TEXT_UNREACHABLE = 340;
+constexpr int TEXT_TIMEOUT = 341;
+constexpr int TEXT_INCOMPLETE = 342;
+constexpr int TEXT_TOO_LARGE = 343;
+constexpr int TEXT_CANCELLED = 344;
+constexpr int TEXT_STORAGE = 345;
+constexpr int TEXT_PORTAL_SAYS = 346;
+constexpr int TEXT_KEPT_LOCALLY = 347;
+constexpr int TEXT_STATUS_UNREACHABLE = 348;
+constexpr int TEXT_STATUS_PENDING = 349;
+constexpr int TEXT_STARTUP_UNREACHABLE = 350;
+constexpr int TEXT_LOCAL_KEPT_OVER_PORTAL = 351;
+constexpr int TEXT_CHANGES_UPLOADED = 352;
+constexpr int TEXT_COMMAND_FAILED = 353;
+constexpr int TEXT_QUESTION = 363;
+constexpr int TEXT_CONFIRM_DELETE = 364;
 
 QString Text(int number) { return OrvQString(OrvText(number)); }
 
@@ -76,33 +94,46 @@ QString TextWith(int number, const QString& value)
     return text;
 }
 
-std::string EventKey(const OrvCalendarComponent* event) { return event->uid + "|" + event->recurrenceId.Text(); }
-
 // A download that is read into the calendar without emptying it brings the
 // portal's copy of events the calendar already holds; the copy replaces the
 // older one (same UID and replaced date) instead of showing the event twice.
 // Events the portal did not send stay as they are. The older copies are
 // taken out and handed back: the occurrences still point at them until the
 // caller rebuilds.
-std::vector<std::unique_ptr<OrvCalendarComponent>> DetachSupersededEvents(OrvCalendar& calendar, int firstNewBlock)
+// A change the portal has not confirmed is never replaced: the portal's
+// copy gives way instead (counted in keptLocal).
+std::vector<std::unique_ptr<OrvCalendarComponent>> DetachSupersededEvents(OrvCalendar& calendar, int firstNewBlock,
+                                                                          const OrvLocalChanges& local,
+                                                                          int& keptLocal)
 {
     std::vector<std::unique_ptr<OrvCalendarComponent>> superseded;
-    std::set<std::string> fresh;
-    for (int i = firstNewBlock; i < calendar.components.Count(); ++i)
-        for (OrvElement* e = calendar.Component(i)->children.First(); e; e = e->Next()) {
-            auto* event = static_cast<OrvCalendarComponent*>(e);
-            if (event->IsA(ORV_VEVENT) && !event->uid.empty()) fresh.insert(EventKey(event));
-        }
-    if (fresh.empty()) return superseded;
-    for (int i = 0; i < firstNewBlock && i < calendar.components.Count(); ++i) {
+    std::vector<OrvCalendarComponent*> fresh, older;
+    for (int i = 0; i < calendar.components.Count(); ++i) {
         OrvCalendarComponent* block = calendar.Component(i);
-        for (OrvElement* e = block->children.First(); e;) {
+        if (!block->IsA(ORV_VCALENDAR)) continue;
+        for (OrvElement* e = block->children.First(); e; e = e->Next()) {
             auto* event = static_cast<OrvCalendarComponent*>(e);
-            e = e->Next();
-            if (event->IsA(ORV_VEVENT) && !event->uid.empty() && fresh.count(EventKey(event))) {
-                block->children.Subtract(event);
-                superseded.emplace_back(event);
+            if (!event->IsA(ORV_VEVENT) || event->uid.empty()) continue;
+            (i >= firstNewBlock ? fresh : older).push_back(event);
+        }
+    }
+    std::set<OrvCalendarComponent*> gone;
+    for (OrvCalendarComponent* newer : fresh) {
+        bool keep = true;
+        for (OrvCalendarComponent* old : older) {
+            if (gone.count(old) || !OrvLocalChanges::Same(*old, *newer)) continue;
+            if (local.Contains(*old)) {
+                keep = false;
+            } else {
+                OrvDetachEvent(calendar, old);
+                superseded.emplace_back(old);
+                gone.insert(old);
             }
+        }
+        if (!keep) {
+            OrvDetachEvent(calendar, newer);
+            superseded.emplace_back(newer);
+            ++keptLocal;
         }
     }
     return superseded;
@@ -111,17 +142,43 @@ std::vector<std::unique_ptr<OrvCalendarComponent>> DetachSupersededEvents(OrvCal
 bool Repeats(const OrvCalendarComponent* event) { return event && event->rrule.frequency != 0 && event->rrule.frequency != 7; }
 
 // The portal client in the role the document's publishing needs.
+// The UID line of an event's text.
+std::string UIDOfText(const std::string& text)
+{
+    // The event's own lines come before those of its children.
+    size_t at = text.find("\nUID:");
+    if (at == std::string::npos) return std::string();
+    ++at;
+    const size_t end = text.find('\n', at);
+    std::string uid = text.substr(at + 4, end == std::string::npos ? std::string::npos : end - at - 4);
+    if (!uid.empty() && uid.back() == '\r') uid.pop_back();
+    return uid;
+}
+
 class MainUploader : public OrvEventUploader {
 public:
-    explicit MainUploader(OrvMainWindow* window) : window_(window) {}
+    MainUploader(OrvMainWindow* window, std::set<std::string> holdBack,
+                 std::function<void(const std::string&, bool)> failed)
+        : window_(window), holdBack_(std::move(holdBack)), failed_(std::move(failed))
+    {
+    }
     int LoginIfNeeded() override { return window_->EnsureLogin(); }
     int UploadEvent(const char* componentName, const std::string& text, int& eventId) override
     {
-        return window_->Portal()->UploadEvent(componentName, text, eventId);
+        const std::string uid = UIDOfText(text);
+        const bool newEvent = text.find("X-ORV-EVENTID:0\n") != std::string::npos ||
+                              text.find("X-ORV-EVENTID:") == std::string::npos;
+        // Perhaps on the portal already, and its id not known yet.
+        if (newEvent && holdBack_.count(uid)) return -1;
+        const int result = window_->Portal()->UploadEvent(componentName, text, eventId);
+        if (result != 0) failed_(uid, newEvent);
+        return result;
     }
 
 private:
     OrvMainWindow* window_;
+    std::set<std::string> holdBack_;
+    std::function<void(const std::string&, bool)> failed_;
 };
 }  // namespace
 
@@ -189,6 +246,26 @@ OrvMainWindow::OrvMainWindow(QWidget* parent)
         // Reply bodies arrive as UTF-8 or plain ASCII.
         OrvMessageWindow::Show(this, QString::fromUtf8(title), QString::fromUtf8(text));
     });
+    feedback_ = std::make_unique<OrvPortalFeedback>(
+        this,
+        [this](const QString& action) {
+            if (!status_) return;
+            statusBeforeRequest_ = status_->text();
+            status_->setText(action);
+        },
+        [this]() {
+            // The connection state follows what the request met.
+            const OrvTransportFailure failure = portal_->LastFailure();
+            const bool answered = failure != OrvTransportFailure::Unreachable && failure != OrvTransportFailure::Timeout;
+            if (!answered) loggedIn_ = false;  // the next command logs in again
+            if (answered != reachable_) {
+                reachable_ = answered;
+                UpdateStatus();
+            } else if (status_) {
+                status_->setText(statusBeforeRequest_);
+            }
+        });
+    portal_->SetRequestWatcher(feedback_->Watcher());
 
     // Geometry and title from the layout "OrvCalendar".
     QMap<QString, QString> layout;
@@ -219,6 +296,7 @@ OrvMainWindow::OrvMainWindow(QWidget* parent)
 
 OrvMainWindow::~OrvMainWindow()
 {
+    portal_->SetRequestWatcher(OrvRequestWatcher());
     // Views that follow the portal client's log or the document go first.
     if (requestLog_) requestLog_->Detach();
     delete takeCentralWidget();
@@ -256,6 +334,9 @@ void OrvMainWindow::Initialize()
     status_ = new QLabel(this);
     statusBar()->addWidget(status_, 1);
     frame_->layout()->addWidget(TopArea());
+    // The calendar of the last run, with the changes the portal has not
+    // confirmed, shows before the portal is asked.
+    LoadLocalCalendar();
     UpdateStatus();
     // 5. Login, then the plug-ins.
     OrvPostEvent(this, OrvEvent(ORV_CMD_LOGIN_SEQUENCE));
@@ -291,9 +372,11 @@ void OrvMainWindow::UpdateStatus(const QString& text)
 {
     if (!status_) return;
     QStringList parts;
-    if (portal_->IsConnected()) parts << TextWith(TEXT_CONNECTED, QString::fromStdString(portal_->Host()));
+    if (!reachable_) parts << TextWith(TEXT_STATUS_UNREACHABLE, QString::fromStdString(portal_->Host()));
+    else if (portal_->IsConnected()) parts << TextWith(TEXT_CONNECTED, QString::fromStdString(portal_->Host()));
     parts << (loggedIn_ ? TextWith(TEXT_LOGGED_IN, OrvQString(portal_->UserName())) : Text(TEXT_NOT_LOGGED_IN));
     parts << TextWith(TEXT_EVENT_DATES, QString::number(calendar_->occurrences.Count()));
+    if (!localChanges_.Empty()) parts << TextWith(TEXT_STATUS_PENDING, QString::number(localChanges_.Count()));
     if (!text.isEmpty()) parts << text;
     status_->setText(parts.join(QStringLiteral("   |   ")));
 }
@@ -450,12 +533,23 @@ int OrvMainWindow::LoginSequence()
         loggedIn_ = true;
         return CheckForUpdates();
     };
-    hooks.post = [this](int event) { OrvPostEvent(this, OrvEvent(event)); };
+    hooks.post = [this](int event) {
+        OrvPostEvent(this, OrvEvent(event, event == ORV_CMD_DOWNLOAD_MY_CALENDAR ? StartupDownload : 0));
+    };
     const int result = OrvRunLoginSequence(*portal_, *Config(), hooks);
     // 0: logged in and the download posted; 100 after a login only when an
     // accepted update is ending the program.
     loggedIn_ = result == 0 || (result == 100 && !setup_.path.empty());
     UpdateStatus();
+    if (result == -1) {
+        // The calendar of the last run stays; the user learns why nothing
+        // came from the portal, without a login dialog.
+        reachable_ = false;
+        UpdateStatus(Text(TEXT_UNREACHABLE));
+        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"), Text(TEXT_STARTUP_UNREACHABLE));
+        return result;
+    }
+    if (result == 0) UploadLocalChanges();
     // The calendars group shows the queries of the user now logged in.
     if (loggedIn_ && topArea_ && topArea_->AccessPane()->CalendarsGroup()->IsExpanded())
         topArea_->AccessPane()->CalendarsGroup()->SetExpanded(true);
@@ -468,27 +562,253 @@ int OrvMainWindow::EnsureLogin()
     const int result = portal_->Login();
     loggedIn_ = result == 0;
     UpdateStatus();
+    // A new login takes up what could not go to the portal before.
+    if (loggedIn_) UploadLocalChanges();
     return result;
+}
+
+// --- changes the portal has not confirmed ----------------------------------
+
+void OrvMainWindow::SaveLocalChanges()
+{
+    if (localChanges_.Save(*calendar_) != 0)
+        OrvMessageWindow::Show(this, QStringLiteral("Fehler"), Text(TEXT_STORAGE));
+}
+
+void OrvMainWindow::LoadLocalCalendar()
+{
+    std::error_code error;
+    if (std::filesystem::exists(CalendarFileName, error)) calendar_->Load(CalendarFileName);
+    localChanges_.Restore(*calendar_);
+    // The last run may have sent them without learning their portal ids.
+    for (OrvCalendarComponent* event : localChanges_.Events(*calendar_))
+        if (event->eventId == 0 && !event->uid.empty()) uncertain_.insert(event->uid);
+    calendar_->RebuildOccurrences();
+    date_->Notify();
+    BroadcastChange();
+}
+
+std::vector<std::unique_ptr<OrvCalendarComponent>> OrvMainWindow::TakeLocalChanges()
+{
+    std::vector<std::unique_ptr<OrvCalendarComponent>> taken;
+    for (OrvCalendarComponent* event : localChanges_.Events(*calendar_)) {
+        OrvDetachEvent(*calendar_, event);
+        taken.emplace_back(event);
+    }
+    if (!taken.empty()) calendar_->RebuildOccurrences();
+    return taken;
+}
+
+int OrvMainWindow::PutBackLocalChanges(std::vector<std::unique_ptr<OrvCalendarComponent>>& taken)
+{
+    int replaced = 0;
+    std::vector<std::unique_ptr<OrvCalendarComponent>> portalCopies;
+    for (auto& event : taken) {
+        bool counted = false;
+        for (OrvCalendarComponent* copy : OrvCalendarEvents(*calendar_))
+            if (OrvLocalChanges::Same(*copy, *event)) {
+                OrvDetachEvent(*calendar_, copy);
+                portalCopies.emplace_back(copy);
+                if (!counted) ++replaced;
+                counted = true;
+            }
+        OrvAdoptEvent(*calendar_, event.release());
+    }
+    taken.clear();
+    calendar_->RebuildOccurrences();
+    return replaced;
+}
+
+void OrvMainWindow::NoteUploadFailure(const std::string& uid, bool newEvent)
+{
+    // A refusal is an answer; anything else may have stored the event.
+    if (newEvent && !uid.empty() && portal_->LastFailure() != OrvTransportFailure::None) uncertain_.insert(uid);
+}
+
+bool OrvMainWindow::ResolveUncertain(const std::vector<OrvCalendarComponent*>& events)
+{
+    std::vector<OrvCalendarComponent*> open;
+    for (OrvCalendarComponent* event : events)
+        if (IsUncertain(event)) open.push_back(event);
+    if (open.empty()) return true;
+    const std::string file = std::string(CalendarFileName) + ".check";
+    if (portal_->GetCalendarFile(nullptr, file) != 0) return false;
+    OrvCalendar own;
+    own.Load(file);
+    std::error_code error;
+    std::filesystem::remove(file, error);
+    for (OrvCalendarComponent* event : open) {
+        for (OrvCalendarComponent* stored : OrvCalendarEvents(own))
+            if (stored->eventId != 0 && OrvLocalChanges::Key(*stored) == OrvLocalChanges::Key(*event))
+                event->eventId = stored->eventId;
+        // Found or not: the portal's answer settles it.
+        uncertain_.erase(event->uid);
+    }
+    return true;
+}
+
+int OrvMainWindow::UploadChange(OrvCalendarComponent* event, bool report)
+{
+    if (!event) return -1;
+    // Kept before the portal is asked: a failure, or the end of the
+    // program, loses nothing.
+    localChanges_.Add(*event);
+    event->publish.state = ORV_PUBLISH_STOPPED;
+    SaveLocalChanges();
+    int result = EnsureLogin();
+    // The login may have taken it up already.
+    if (result == 0 && !localChanges_.Contains(*event)) return 0;
+    if (result == 0 && !ResolveUncertain({event})) result = -1;
+    if (result == 0) {
+        event->publish.state = ORV_PUBLISH_PUBLISHED;
+        const std::string text = OrvComponentText(*event);
+        int eventID = 0;
+        result = portal_->UploadEvent(event->name.c_str(), text, eventID);
+        if (result == 0) {
+            if (eventID != 0) event->eventId = eventID;
+            localChanges_.Remove(*event);
+        } else {
+            event->publish.state = ORV_PUBLISH_STOPPED;
+            NoteUploadFailure(event->uid, event->eventId == 0);
+        }
+    }
+    SaveLocalChanges();
+    if (result != 0 && report) ReportFailure(TEXT_UPLOAD_FAILED, result, true);
+    if (result == 0) UpdateStatus();
+    return result;
+}
+
+void OrvMainWindow::UploadLocalChanges()
+{
+    if (uploadingChanges_ || localChanges_.Empty()) return;
+    uploadingChanges_ = true;
+    int uploaded = 0;
+    const std::vector<OrvCalendarComponent*> events = localChanges_.Events(*calendar_);
+    ResolveUncertain(events);
+    for (OrvCalendarComponent* event : events) {
+        if (IsUncertain(event)) continue;  // waits until the portal can be asked
+        event->publish.state = ORV_PUBLISH_PUBLISHED;
+        const std::string text = OrvComponentText(*event);
+        int eventID = 0;
+        if (portal_->UploadEvent(event->name.c_str(), text, eventID) == 0) {
+            if (eventID != 0) event->eventId = eventID;
+            localChanges_.Remove(*event);
+            ++uploaded;
+        } else {
+            event->publish.state = ORV_PUBLISH_STOPPED;
+            NoteUploadFailure(event->uid, event->eventId == 0);
+            // Without an answer the rest would wait in vain.
+            if (portal_->LastFailure() != OrvTransportFailure::None) break;
+        }
+    }
+    uploadingChanges_ = false;
+    SaveLocalChanges();
+    if (uploaded) {
+        BroadcastChange();
+        UpdateStatus(TextWith(TEXT_CHANGES_UPLOADED, QString::number(uploaded)));
+    }
+}
+
+// --- messages --------------------------------------------------------------
+
+QString OrvMainWindow::FailureReason(int result) const
+{
+    switch (portal_->LastFailure()) {
+    case OrvTransportFailure::Unreachable: return Text(TEXT_UNREACHABLE);
+    case OrvTransportFailure::Timeout: return Text(TEXT_TIMEOUT);
+    case OrvTransportFailure::Incomplete: return Text(TEXT_INCOMPLETE);
+    case OrvTransportFailure::TooLarge: return Text(TEXT_TOO_LARGE);
+    case OrvTransportFailure::Cancelled: return Text(TEXT_CANCELLED);
+    case OrvTransportFailure::Storage: return Text(TEXT_STORAGE);
+    case OrvTransportFailure::None: break;
+    }
+    // The portal answered and refused: its own words.
+    if (result != 0 && !portal_->Message().empty())
+        return TextWith(TEXT_PORTAL_SAYS, QString::fromUtf8(portal_->Message().c_str()));
+    return QString();
+}
+
+void OrvMainWindow::ReportFailure(int actionText, int result, bool kept)
+{
+    QString text = Text(actionText);
+    const QString reason = FailureReason(result);
+    if (!reason.isEmpty()) text += QStringLiteral("\n") + reason;
+    if (kept) text += QStringLiteral("\n") + Text(TEXT_KEPT_LOCALLY);
+    QString line = text;
+    UpdateStatus(line.replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    if (userCommand_) OrvMessageWindow::Show(this, QStringLiteral("Fehler"), text);
+}
+
+bool OrvMainWindow::Confirm(const QString& text)
+{
+    if (hooks_.confirm) return hooks_.confirm(Text(TEXT_QUESTION), text);
+    return OrvMessageWindow::Ask(this, Text(TEXT_QUESTION), text);
+}
+
+bool OrvMainWindow::IsPortalCommand(int command)
+{
+    switch (command) {
+    case ORV_CMD_LOGIN_SEQUENCE:
+    case ORV_CMD_IMPORT:
+    case ORV_CMD_NEW_EVENT:
+    case ORV_CMD_EDIT_EVENT:
+    case ORV_CMD_DELETE_EVENT:
+    case ORV_CMD_HIGHLIGHT:
+    case ORV_CMD_ASSIGN_USER:
+    case ORV_CMD_SETTINGS:
+    case ORV_CMD_EMPTY_WIZARD:
+    case ORV_CMD_CALENDAR_MANAGER:
+    case ORV_CMD_REGISTER:
+    case ORV_CMD_SUPRAREGIONAL:
+    case ORV_CMD_UPLOAD_ALL:
+    case ORV_CMD_SOCIAL_PUBLISH:
+    case ORV_CMD_UPLOAD_EVENT:
+    case ORV_CMD_SHOW_LOG:
+    case ORV_CMD_DOWNLOAD_MY_CALENDAR:
+    case ORV_CMD_CHECK_UPDATE:
+    case ORV_CMD_DOWNLOAD_ALL:
+    case ORV_CMD_DOWNLOAD_QUERY:
+        return true;
+    default:
+        return false;
+    }
 }
 
 int OrvMainWindow::DownloadCalendar(const OrvMainQuery* query, bool replace)
 {
-    EnsureLogin();
+    const int login = EnsureLogin();
+    if (login != 0 && portal_->LastFailure() != OrvTransportFailure::None) {
+        ReportFailure(TEXT_DOWNLOAD_FAILED, login);
+        return login;
+    }
     const int result = portal_->GetCalendarFile(query ? &query->query : nullptr, CalendarFileName);
     if (result != 0) {
-        UpdateStatus(Text(TEXT_DOWNLOAD_FAILED));
+        ReportFailure(TEXT_DOWNLOAD_FAILED, result);
         return result;
     }
-    if (replace) calendar_->Clear();
+    int keptLocal = 0;
+    std::vector<std::unique_ptr<OrvCalendarComponent>> taken;
+    if (replace) {
+        // Changes the portal has not confirmed outlive the emptying.
+        taken = TakeLocalChanges();
+        calendar_->Clear();
+    }
     const int blocksBefore = calendar_->components.Count();
     calendar_->Load(CalendarFileName);
     std::vector<std::unique_ptr<OrvCalendarComponent>> superseded;
-    if (!replace) superseded = DetachSupersededEvents(*calendar_, blocksBefore);
+    if (!replace) superseded = DetachSupersededEvents(*calendar_, blocksBefore, localChanges_, keptLocal);
+    else keptLocal = PutBackLocalChanges(taken);
     calendar_->RebuildOccurrences();
     superseded.clear();  // no occurrence points at them any more
+    SaveLocalChanges();
     if (replace) OrvBroadcastEvent(OrvEvent(ORV_CMD_REBUILD));
     else date_->Notify();
     BroadcastChange();
+    if (keptLocal > 0) {
+        const QString text = TextWith(TEXT_LOCAL_KEPT_OVER_PORTAL, QString::number(keptLocal));
+        UpdateStatus(text);
+        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"), text);
+    }
     return 0;
 }
 
@@ -553,6 +873,8 @@ OrvEventEditContext OrvMainWindow::EditContext()
     context.broadcastChange = [this]() { BroadcastChange(); };
     context.askRepeating = hooks_.askRepeating;
     context.runWizard = hooks_.runWizard;
+    context.upload = [this](OrvCalendarComponent* event) { return UploadChange(event); };
+    context.confirm = hooks_.confirm;
     context.choosePerson = [this](int kind, int category, OrvAddress& person) {
         if (hooks_.choosePerson) return hooks_.choosePerson(kind, category, person);
         EnsureLogin();
@@ -641,20 +963,35 @@ int OrvMainWindow::DeleteEventDate(OrvEventDate* date)
         if (answer != ZAF_DIALOG_OK) return -1;
         choice = value;
     }
+    // The repeating-event dialog asked already about one date; what takes
+    // the whole event is asked once more.
+    if (choice != ORV_REPEAT_ONLY_THIS &&
+        !Confirm(TextWith(TEXT_CONFIRM_DELETE, QString::fromUtf8(event->summary.c_str()))))
+        return -1;
     if (choice == ORV_REPEAT_ONLY_THIS) {
+        // The series keeps its other dates; a failed upload keeps the
+        // exception date here until the portal takes it.
         OrvCalendar::AddExceptionDate(event, *date);
-        UploadOne(event);
+        calendar_->RebuildOccurrences();
+        BroadcastChange();
+        UploadChange(event);
     } else {
-        EnsureLogin();
-        if (event->eventId != 0 && portal_->DeleteEvent(event->eventId) != 0) {
-            OrvMessageWindow::Show(this, QStringLiteral("Fehler"), Text(TEXT_DELETE_FAILED));
-            return -1;
+        if (event->eventId != 0) {
+            int result = EnsureLogin();
+            if (result == 0) result = portal_->DeleteEvent(event->eventId);
+            if (result != 0) {
+                // The event stays, so that nothing is gone that the portal
+                // still shows.
+                ReportFailure(TEXT_DELETE_FAILED, result);
+                return -1;
+            }
         }
-        if (event->parent) event->parent->children.Subtract(event);
-        else calendar_->components.Subtract(event);
+        localChanges_.Remove(*event);
+        OrvDetachEvent(*calendar_, event);
         // The occurrences refer to the event; rebuild before it goes.
         calendar_->RebuildOccurrences();
         delete event;
+        SaveLocalChanges();
     }
     calendar_->RebuildOccurrences();
     BroadcastChange();
@@ -671,9 +1008,12 @@ int OrvMainWindow::ImportWithProfile(int profileID)
     if (path.isEmpty()) return -1;
     const QByteArray local = path.toLocal8Bit();
     if (local.size() > 256) return -1;
+    std::vector<std::unique_ptr<OrvCalendarComponent>> taken = TakeLocalChanges();
     calendar_->Clear();
     calendar_->addresses.Destroy();
     calendar_->Load(local.toStdString());
+    // Changes the portal has not confirmed stay in the calendar.
+    if (!taken.empty()) PutBackLocalChanges(taken);
     // Scenes, categories, places and organizers of the profile; places the
     // portal does not know become address book entries for the import table.
     EnsureLogin();
@@ -705,7 +1045,10 @@ int OrvMainWindow::ToggleHighlight(OrvEventDate* date)
     int level = calendar_->OccurrenceHighlight(date) ? 0 : 1;
     OrvCalendarComponent* event = date->event;
     const int result = portal_->EventSetHighlight(event->eventId, number, level);
-    if (result != 0) return result;
+    if (result != 0) {
+        ReportFailure(TEXT_COMMAND_FAILED, result);
+        return result;
+    }
     calendar_->SetOccurrenceHighlight(event, number, level);
     BroadcastChange();
     return 0;
@@ -718,7 +1061,10 @@ int OrvMainWindow::ToggleSupraRegional(OrvEventDate* date)
     OrvCalendarComponent* event = date->event;
     const int number = calendar_->OccurrenceNumber(date);
     const int result = portal_->EventSetValue(event->eventId, number, event->supraRegional ? "0" : "1");
-    if (result != 0) return result;
+    if (result != 0) {
+        ReportFailure(TEXT_COMMAND_FAILED, result);
+        return result;
+    }
     event->supraRegional = event->supraRegional ? 0 : 1;
     BroadcastChange();
     return 0;
@@ -730,31 +1076,38 @@ int OrvMainWindow::PublishSocial(OrvEventDate* date)
     EnsureLogin();
     const int result = portal_->FacebookSetEvent(date->event->eventId, calendar_->OccurrenceNumber(date));
     if (result == 0) BroadcastChange();
+    else ReportFailure(TEXT_COMMAND_FAILED, result);
     return result;
 }
 
 int OrvMainWindow::UploadOne(OrvCalendarComponent* event)
 {
     if (!event) return -1;
-    const std::string text = OrvComponentText(*event);
-    EnsureLogin();
-    int eventID = 0;
-    const int result = portal_->UploadEvent(event->name.c_str(), text, eventID);
-    if (result != 0) {
-        UpdateStatus(Text(TEXT_UPLOAD_FAILED));
-        return result;
-    }
-    if (eventID != 0) event->eventId = eventID;
-    return 0;
+    const int result = UploadChange(event);
+    BroadcastChange();
+    return result;
 }
 
 int OrvMainWindow::UploadAll()
 {
-    MainUploader uploader(this);
+    EnsureLogin();
+    const std::vector<OrvCalendarComponent*> events = OrvCalendarEvents(*calendar_);
+    ResolveUncertain(events);
+    std::set<std::string> holdBack;
+    for (OrvCalendarComponent* event : events)
+        if (IsUncertain(event)) holdBack.insert(event->uid);
+    MainUploader uploader(this, holdBack,
+                          [this](const std::string& uid, bool newEvent) { NoteUploadFailure(uid, newEvent); });
     const int failed = calendar_->PublishAll(uploader);
+    // What the portal did not take stays as a change of this computer.
+    for (OrvCalendarComponent* event : OrvCalendarEvents(*calendar_)) {
+        if (event->publish.state == ORV_PUBLISH_PUBLISHED) localChanges_.Remove(*event);
+        else localChanges_.Add(*event);
+    }
+    SaveLocalChanges();
     date_->Notify();
     BroadcastChange();
-    if (failed) UpdateStatus(Text(TEXT_UPLOAD_FAILED));
+    if (failed) ReportFailure(TEXT_UPLOAD_FAILED, -1, true);
     return failed ? -1 : 0;
 }
 
@@ -772,7 +1125,10 @@ int OrvMainWindow::AssignToUser(OrvEventDate* date)
     }
     if (user == 0) return -1;
     const int result = portal_->EventSetUser(date->event->eventId, user);
-    if (result != 0) return result;
+    if (result != 0) {
+        ReportFailure(TEXT_COMMAND_FAILED, result);
+        return result;
+    }
     calendar_->RebuildOccurrences();
     BroadcastChange();
     return 0;
@@ -803,6 +1159,25 @@ void OrvMainWindow::closeEvent(QCloseEvent* event)
 
 int OrvMainWindow::Event(const OrvEvent& event)
 {
+    if (feedback_->Busy() && IsPortalCommand(event.type)) {
+        // A request is running (the window repaints meanwhile); the command
+        // follows once it has ended.
+        OrvPostEvent(this, event);
+        return event.type;
+    }
+    // Failures of commands the user started are told in a message window;
+    // the start-up's own steps tell them in the status bar.
+    const bool outerUserCommand = userCommand_;
+    struct Restore {
+        bool& flag;
+        bool value;
+        ~Restore() { flag = value; }
+    } restore{userCommand_, outerUserCommand};
+    if (event.type == ORV_CMD_LOGIN_SEQUENCE ||
+        (event.type == ORV_CMD_DOWNLOAD_MY_CALENDAR && event.value == StartupDownload))
+        userCommand_ = false;
+    else if (IsPortalCommand(event.type))
+        userCommand_ = true;
     auto* date = static_cast<OrvEventDate*>(event.data);
     switch (event.type) {
     case ORV_CMD_LOAD_PLUGINS:
@@ -904,7 +1279,9 @@ int OrvMainWindow::Event(const OrvEvent& event)
         EnsureLogin();
         return event.type;
     case ORV_CMD_DOWNLOAD_MY_CALENDAR:
-        DownloadCalendar(nullptr, false);
+        // At start-up the calendar shown is the last run's: the portal's
+        // replaces it (changes it has not confirmed stay).
+        DownloadCalendar(nullptr, event.value == StartupDownload);
         return event.type;
     case ORV_CMD_CHECK_UPDATE:
         CheckForUpdates();

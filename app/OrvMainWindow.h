@@ -12,11 +12,14 @@
 #include <deque>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "portal/OrvPortalSession.h"
 #include "OrvAccessPane.h"
+#include "OrvLocalChanges.h"
+#include "OrvPortalFeedback.h"
 #include "OrvMainMenus.h"
 #include "platform/OrvEvent.h"
 #include "portal/OrvWebServiceJoomla.h"
@@ -107,6 +110,10 @@ struct OrvMainWindowHooks {
     // size, SHA-256): true starts it. Without a hook a question box asks,
     // and in the message windows' test mode the answer is no.
     std::function<bool(const std::string& name, uint64_t size, const std::string& sha256)> confirmSetup;
+    // Yes/no questions before something is deleted or thrown away (title,
+    // text): true for yes. Without a hook a question box asks, and in the
+    // message windows' test mode the answer is no.
+    std::function<bool(const QString& title, const QString& text)> confirm;
 };
 
 class OrvMainWindow : public QMainWindow, public OrvEventHandler {
@@ -169,6 +176,14 @@ public:
     std::vector<OrvMenuListEntry> SnapshotQueries();
     // The name of the file the calendar download writes.
     static constexpr const char* CalendarFileName = "Calendar.ics";
+    // Beside it: the changes the portal has not confirmed yet.
+    static constexpr const char* LocalChangesFileName = "Calendar.pending";
+    const OrvLocalChanges& LocalChanges() const { return localChanges_; }
+    OrvPortalFeedback& Feedback() { return *feedback_; }
+    // False after a request that got no answer, until one gets an answer.
+    bool IsPortalReachable() const { return reachable_; }
+    // Value of the start-up's own calendar download (10202).
+    static constexpr intptr_t StartupDownload = 1;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -196,6 +211,37 @@ private:
     int PublishSocial(OrvEventDate* date);
     int UploadAll();
     int UploadOne(OrvCalendarComponent* event);
+    // Keeps the event as an unconfirmed change, uploads it and, when the
+    // portal took it, confirms it. 0 on success.
+    int UploadChange(OrvCalendarComponent* event, bool report = true);
+    // New events whose upload may have reached the portal although no
+    // reply came: their portal id is looked up by UID in the user's own
+    // calendar first, so that a second upload does not make a second event.
+    // False when the portal could not be asked; those events wait then.
+    bool ResolveUncertain(const std::vector<OrvCalendarComponent*>& events);
+    bool IsUncertain(const OrvCalendarComponent* event) const
+    {
+        return event->eventId == 0 && uncertain_.count(event->uid) != 0;
+    }
+    void NoteUploadFailure(const std::string& uid, bool newEvent);
+    // After a login: every unconfirmed change goes up again.
+    void UploadLocalChanges();
+    void SaveLocalChanges();
+    // Calendar.ics and the unconfirmed changes over it, at start-up.
+    void LoadLocalCalendar();
+    // Takes the unconfirmed events out of the calendar (before it is
+    // emptied); PutBack adds them again over what was read meanwhile and
+    // returns how many portal copies gave way to them.
+    std::vector<std::unique_ptr<OrvCalendarComponent>> TakeLocalChanges();
+    int PutBackLocalChanges(std::vector<std::unique_ptr<OrvCalendarComponent>>& taken);
+    // The reason of the latest portal failure in the user's words.
+    QString FailureReason(int result) const;
+    // A failed portal action: message window for a command the user
+    // started, always the status bar; kept adds that the change stays.
+    void ReportFailure(int actionText, int result, bool kept = false);
+    bool Confirm(const QString& text);
+    // Commands that reach the portal wait while a request runs.
+    static bool IsPortalCommand(int command);
     int CheckForUpdates();
     int About();
     int AssignToUser(OrvEventDate* date);
@@ -215,7 +261,14 @@ private:
     bool initialized_ = false;
     bool closing_ = false;
     bool broadcasting_ = false;
+    bool reachable_ = true;
+    bool userCommand_ = false;
+    bool uploadingChanges_ = false;
     OrvSetupProgram setup_;
+    OrvLocalChanges localChanges_{LocalChangesFileName};
+    std::set<std::string> uncertain_;  // UIDs
+    std::unique_ptr<OrvPortalFeedback> feedback_;
+    QString statusBeforeRequest_;
 
     OrvMenuSources menuSources_;
     OrvPaneSources paneSources_;

@@ -117,7 +117,8 @@ bool ParseFaultRule(const std::string& spec, FaultRule& out, std::string& error)
     static const std::pair<const char*, M> names[] = {
         {"none", M::None},           {"badjson", M::BadJson},   {"html", M::Html},       {"truncate", M::Truncate},
         {"drop", M::Drop},           {"delay", M::Delay},       {"delayms", M::Delay},   {"huge", M::Huge},
-        {"empty", M::Empty},         {"status500", M::Status500}, {"noattach", M::NoAttach}, {"retcode", M::RetCode}};
+        {"empty", M::Empty},         {"status500", M::Status500}, {"noattach", M::NoAttach}, {"retcode", M::RetCode},
+        {"slow", M::Slow}};
     for (const auto& n : names) {
         if (name != n.first) continue;
         out.mode = n.second;
@@ -147,6 +148,12 @@ bool ParseFaultRule(const std::string& spec, FaultRule& out, std::string& error)
             }
         } else if (out.mode == M::RetCode) {
             if (!hasParam) out.param = -1;
+        } else if (out.mode == M::Slow) {
+            if (!hasParam) out.param = 100;
+            if (out.param < 0 || out.param > 10000) {
+                error = "slow must be between 0 and 10000 milliseconds";
+                return false;
+            }
         } else if (hasParam) {
             error = "fault mode '" + name + "' takes no parameter";
             return false;
@@ -421,6 +428,18 @@ void PortalHttpServer::Install() {
             auto body = std::make_shared<std::string>(reply.body.empty() ? std::string(64, ' ') : reply.body);
             size_t keep = std::min(static_cast<size_t>(fault.param), body->size() - 1);
             SendStreamed(res, reply.contentType, body, keep);
+            return;
+        }
+        case M::Slow: {
+            auto body = std::make_shared<std::string>(reply.body);
+            const long pause = fault.param;
+            res.set_content_provider(body->size(), reply.contentType,
+                                     [this, body, pause](size_t offset, size_t length, httplib::DataSink& sink) {
+                                         Pause(pause);
+                                         size_t n = std::min<size_t>(std::min(length, body->size() - offset), 512);
+                                         sink.write(body->data() + offset, n);
+                                         return true;
+                                     });
             return;
         }
         case M::Huge: {

@@ -30,10 +30,12 @@ namespace orvportal {
 //   status500     HTTP 500 with an HTML page
 //   noattach      file replies come without Content-Disposition
 //   retcode[=N]   JSON replies carry return code N (default -1)
+//   slow[=MS]     the real reply is sent in pieces of 512 bytes, each after
+//                 a pause of MS milliseconds (default 100)
 struct FaultRule {
-    enum class Mode { None, BadJson, Html, Truncate, Drop, Delay, Huge, Empty, Status500, NoAttach, RetCode };
+    enum class Mode { None, BadJson, Html, Truncate, Drop, Delay, Huge, Empty, Status500, NoAttach, RetCode, Slow };
     Mode mode = Mode::None;
-    long param = 0;      // milliseconds for Delay, bytes for Drop, MiB for Huge, code for RetCode
+    long param = 0;      // milliseconds for Delay and Slow, bytes for Drop, MiB for Huge, code for RetCode
     std::string method;  // only this method, or every method when empty
 };
 

@@ -939,12 +939,9 @@ int PortalService::InsertEventText(int owner, const std::string& text, int force
             target = ev.eventId;
         }
     }
-    if (target == 0 && !ev.uid.empty()) {
-        // The same event sent again without its id replaces the stored one.
-        Stmt st(*db_, "SELECT id FROM events WHERE owner = ? AND uid = ?");
-        st.bind(1, owner).bind(2, ev.uid);
-        if (st.step()) target = static_cast<int>(st.integer(0));
-    }
+    // Events are keyed by their portal id alone: an upload without one is a
+    // new event, even when its UID matches a stored one (a date split off a
+    // series may carry the series' UID and must not replace the series).
     Stmt st(*db_,
             "INSERT OR REPLACE INTO events (id, owner, uid, summary, dtstart, publish, supraregional, scenes, "
             "categories, country, zip, city, body, modified) VALUES (?, ?, ?, ?, ?, ?, "

@@ -36,6 +36,9 @@ int OrvRunLoginSequence(OrvWebServiceJoomla& service, OrvCalendarConfig& config,
         int rc = service.Login(user.c_str(), password.c_str(), remember);
         if (rc == 0) loggedIn = true;
         else if (rc == ORV_LOGIN_BLOCKED) blocked = true;
+        // No answer at all says nothing about the password: the dialog
+        // would ask for it as if it were wrong.
+        else if (service.LastFailure() != OrvTransportFailure::None) return -1;
     }
 
     // 4. The login dialog.

@@ -41,7 +41,8 @@ struct OrvLoginSequenceHooks {
 // set, otherwise the login dialog; then refresh the portal configuration,
 // check for updates when "CheckForUpdatesOnStart" is set and post the
 // calendar download. Returns 0 when the download was posted, -1 when the
-// internet client or the connection failed, 100 when the sequence stopped
+// internet client or the connection failed or the silent login got no
+// answer from the portal (no dialog then), 100 when the sequence stopped
 // (dialog without OK, or an accepted update).
 int OrvRunLoginSequence(OrvWebServiceJoomla& service, OrvCalendarConfig& config, const OrvLoginSequenceHooks& hooks);
 

@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -649,7 +651,34 @@ struct Exchange {
     uint64_t received = 0;
     bool overLimit = false;
     bool sinkFailed = false;
+    const OrvRequestWatcher* watcher = nullptr;
+    bool cancelled = false;
 };
+
+int ProgressCallback(void* user, curl_off_t downTotal, curl_off_t downNow, curl_off_t upTotal, curl_off_t upNow)
+{
+    Exchange* ex = static_cast<Exchange*>(user);
+    if (!ex->watcher || !ex->watcher->progress) return 0;
+    auto u = [](curl_off_t v) { return v > 0 ? static_cast<uint64_t>(v) : uint64_t(0); };
+    if (ex->watcher->progress(u(downNow), u(downTotal), u(upNow), u(upTotal))) return 0;
+    ex->cancelled = true;
+    return 1;  // ends the transfer
+}
+
+// The remote method a request names, from its query or its form body.
+std::string MethodOf(const std::string& url, const OrvHTTPBuffer& body)
+{
+    const char* key = "rpc_method=";
+    std::string from;
+    if (url.find(key) != std::string::npos) from = url.substr(url.find(key) + std::strlen(key));
+    else {
+        const std::string text(body.Data(), std::min<size_t>(body.Length(), 4096));
+        if (text.find(key) != std::string::npos) from = text.substr(text.find(key) + std::strlen(key));
+    }
+    size_t end = 0;
+    while (end < from.size() && (std::isalnum(static_cast<unsigned char>(from[end])) || from[end] == '_')) ++end;
+    return from.substr(0, end);
+}
 
 const char* const kHeaderNames[5] = {"Set-Cookie", "Cookie", "Content-Type", "Content-Length", "Content-Disposition"};
 
@@ -723,6 +752,17 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
                         const std::function<bool(const char*, size_t)>& sink, OrvHTTPBuffer* response, uint64_t limit,
                         std::string* reserve, const std::string* sinkFailure)
 {
+    lastFailure_ = OrvTransportFailure::None;
+    if (inRequest_) {
+        // The interface repaints while a request runs; nothing it does may
+        // start a second request on the same connection.
+        header.Clear();
+        body.Clear();
+        object.Clear();
+        lastFailure_ = OrvTransportFailure::Unreachable;
+        Log("Fehler", "Eine Anfrage läuft bereits; die neue wurde nicht gesendet", -1);
+        return -1;
+    }
     if (!connection_) Connect(host_.c_str());
     if (object.Empty()) object.Append(servicePath_);
     if (header.Empty()) {
@@ -761,9 +801,11 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     }
     if (!curl || !listOk) {
         curl_slist_free_all(list);
+        lastFailure_ = OrvTransportFailure::Unreachable;
         Log("Fehler", "HttpOpenRequest konnte nicht ausgeführt werden.", -1);
         return -1;
     }
+    const std::string method = MethodOf(url, body);
 
     hdrSetCookie_.clear();
     hdrCookie_.clear();
@@ -806,8 +848,15 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     // An https reply counts only with a certificate that passed the checks.
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+    ex.watcher = &watcher_;
+    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &ProgressCallback);
+    curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &ex);
+    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, watcher_.progress ? 0L : 1L);
 
+    inRequest_ = true;
+    if (watcher_.started) watcher_.started(method);
     CURLcode rc = curl_easy_perform(curl);
+    inRequest_ = false;
     curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &httpStatus_);
     {
         char* address = nullptr;
@@ -826,9 +875,23 @@ int OrvWebService::Post(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTTPBuf
     curl_easy_setopt(curl, CURLOPT_HTTPHEADER, static_cast<struct curl_slist*>(nullptr));
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, static_cast<char*>(nullptr));
     curl_slist_free_all(list);
+    if (rc != CURLE_OK)
+        lastFailure_ = ex.cancelled                    ? OrvTransportFailure::Cancelled
+                       : ex.overLimit                  ? OrvTransportFailure::TooLarge
+                       : ex.sinkFailed                 ? OrvTransportFailure::Storage
+                       : rc == CURLE_OPERATION_TIMEDOUT ? OrvTransportFailure::Timeout
+                       : httpStatus_ == 0              ? OrvTransportFailure::Unreachable
+                                                       : OrvTransportFailure::Incomplete;
+    if (watcher_.finished) watcher_.finished(method, rc == CURLE_OK);
 
     if (rc != CURLE_OK) {
         std::string why = errorText[0] ? errorText : curl_easy_strerror(rc);
+        if (ex.cancelled) {
+            header.Clear();
+            body.Clear();
+            Log("Fehler", "Die Übertragung wurde vom Benutzer abgebrochen", -1);
+            return -1;
+        }
         if (ex.overLimit) {
             header.Clear();
             body.Clear();
@@ -950,6 +1013,7 @@ int OrvWebService::CallJson(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTT
     bool looksJson = !text.empty() && (text[0] == '{' || text[0] == '[') &&
                      hdrContentType_.find("application/json") != std::string::npos;
     if (!looksJson) {
+        lastFailure_ = OrvTransportFailure::Incomplete;
         Log("Fehler", "Server antwortet nicht mit 'content-type: application/json'", -1);
         ShowMessage("ERROR", text.c_str());
         return -1;
@@ -962,6 +1026,7 @@ int OrvWebService::CallJson(OrvHTTPBuffer& object, OrvHTTPBuffer& header, OrvHTT
         std::istream in(&view);
         json::Reader::Read(parsed, in);
     } catch (const std::exception& e) {
+        lastFailure_ = OrvTransportFailure::Incomplete;
         Log("Fehler", std::string("Die Antwort des Servers ist kein gültiges JSON: ") + e.what(), -1);
         return -1;
     }

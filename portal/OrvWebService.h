@@ -159,6 +159,29 @@ struct OrvDownloadedFile {
 // SHA-256 of a file in lower-case hex; empty when it cannot be read.
 std::string OrvFileSHA256(const std::string& path, uint64_t* size = nullptr);
 
+// Why the latest request failed in transport, for messages in the user's
+// words (the request log keeps the technical text).
+enum class OrvTransportFailure {
+    None,         // a reply arrived and was taken
+    Unreachable,  // no connection to the portal, or no reply at all
+    Timeout,      // the portal did not answer in time
+    Incomplete,   // the reply broke off or was not what the method expects
+    TooLarge,     // the reply exceeded the limit
+    Cancelled,    // the user ended the transfer
+    Storage,      // the reply could not be stored on this computer
+};
+
+// What the client tells its user interface about a request while it runs.
+struct OrvRequestWatcher {
+    // A request of the method (e.g. "V001_Event_GetCalendar") starts.
+    std::function<void(const std::string& method)> started;
+    // Bytes so far (totals 0 while unknown); false ends the transfer as
+    // cancelled. Called often while the request waits or moves data.
+    std::function<bool(uint64_t downNow, uint64_t downTotal, uint64_t upNow, uint64_t upTotal)> progress;
+    // The request ended (ok: a reply was taken).
+    std::function<void(const std::string& method, bool ok)> finished;
+};
+
 // ---------------------------------------------------------------------------
 class OrvWebService {
 public:
@@ -244,6 +267,9 @@ public:
     void SetLogging(bool on) { logging_ = on; }
     bool Logging() const { return logging_; }
     void SetMessageHook(MessageHook hook) { messageHook_ = std::move(hook); }
+    void SetRequestWatcher(OrvRequestWatcher watcher) { watcher_ = std::move(watcher); }
+    // The transport failure of the latest request (None after a reply).
+    OrvTransportFailure LastFailure() const { return lastFailure_; }
     // The database that holds "WEBSERVICE" (not owned); the run's database
     // (OrvGetDatabase) when none is set and that one is open. Rows are
     // written with bound parameters either way.
@@ -283,6 +309,8 @@ public:
 
 protected:
     void ShowMessage(const char* title, const char* text);
+    // A reply that arrived but is not what the method expects.
+    void SetLastFailure(OrvTransportFailure failure) { lastFailure_ = failure; }
 
     std::string userName_;
     std::string password_;
@@ -321,4 +349,7 @@ private:
     sqlite3* db_ = nullptr;
     OrvCalendarConfig* config_ = nullptr;
     MessageHook messageHook_;
+    OrvRequestWatcher watcher_;
+    OrvTransportFailure lastFailure_ = OrvTransportFailure::None;
+    bool inRequest_ = false;
 };

@@ -146,6 +146,7 @@ int OrvWebServiceJoomla::GetCalendarFile(const CalendarQuery* query, const std::
     if (code != 0) return code;
     const std::string body = text.str();
     if ((HttpStatus() != 0 && HttpStatus() != 200) || !IsCompleteCalendar(body)) {
+        SetLastFailure(OrvTransportFailure::Incomplete);
         Log("Fehler", "Die Antwort enthält keinen vollständigen Kalender", -1);
         return 100;
     }

@@ -30,6 +30,18 @@ void OrvMessageWindow::Show(QWidget* parent, const QString& title, const QString
     box.exec();
 }
 
+bool OrvMessageWindow::Ask(QWidget* parent, const QString& title, const QString& text)
+{
+    if (testMode || !qApp) {
+        Records().push_back({title, text});
+        return false;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void OrvMessageWindow::ShowWindowText(QWidget* parent, const char* title, const char* text)
 {
     Show(parent, OrvQString(title), OrvQString(text));

@@ -25,6 +25,10 @@ public:
     static void Error(const QString& text) { Show(nullptr, QStringLiteral("Fehler"), text); }
     static void Hint(const QString& text) { Show(nullptr, QStringLiteral("Hinweis"), text); }
 
+    // A yes/no question; true for yes. In test mode it is recorded and
+    // answered no, so that nothing is destroyed unasked.
+    static bool Ask(QWidget* parent, const QString& title, const QString& text);
+
     static void SetTestMode(bool on);
     static bool TestMode();
     static const std::vector<OrvMessageRecord>& Recorded();

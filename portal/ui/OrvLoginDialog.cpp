@@ -75,7 +75,10 @@ int OrvLoginDialog::TryLogin()
         OrvMessageWindow::Show(this, QStringLiteral("ERROR"), Text(214));
     } else {
         // The portal's message comes as UTF-8; a failed transport has none.
-        const QString message = QString::fromUtf8(service_.Message().c_str());
+        QString message = QString::fromUtf8(service_.Message().c_str());
+        // No answer is not a wrong password.
+        if (service_.LastFailure() == OrvTransportFailure::Unreachable) message = Text(312) + "\n" + Text(340);
+        else if (service_.LastFailure() == OrvTransportFailure::Timeout) message = Text(312) + "\n" + Text(341);
         OrvMessageWindow::Show(this, QStringLiteral("ERROR"), message.isEmpty() ? Text(312) : message);
     }
     return result;

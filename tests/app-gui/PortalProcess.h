@@ -24,6 +24,9 @@ public:
     // said).
     int Start(const std::string& database, bool testFaults = false)
     {
+        // A second start (a restart in a test) reads its own first line.
+        said_.clear();
+        port_ = 0;
         int out[2];
         if (::pipe(out) != 0) return 0;
         std::vector<std::string> args = {ORV_TEST_PORTAL, "--db", database, "--port", "0", "--seed-demo"};

@@ -204,7 +204,21 @@ TEST_F(CommandTest, DeletingASingleEventRemovesIt)
     OrvEventDate* date = Occurrence("Salsa-Abend");
     ASSERT_NE(date, nullptr);
     const int before = window->Calendar()->occurrences.Count();
+    // The question comes first; "no" keeps the event.
+    QStringList asked;
+    bool yes = false;
+    window->Hooks().confirm = [&](const QString&, const QString& text) {
+        asked << text;
+        return yes;
+    };
     Send(10109, 0, date);
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_TRUE(asked[0].contains(QStringLiteral("Salsa-Abend")));
+    EXPECT_EQ(window->Calendar()->occurrences.Count(), before);
+    EXPECT_EQ(spy.Count(10125), 0);
+    yes = true;
+    Send(10109, 0, date);
+    EXPECT_EQ(asked.size(), 2);
     EXPECT_EQ(window->Calendar()->occurrences.Count(), before - 1);
     EXPECT_EQ(Occurrence("Salsa-Abend"), nullptr);
     EXPECT_EQ(spy.Count(10125), 1);

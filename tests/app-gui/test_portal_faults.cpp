@@ -37,6 +37,8 @@ protected:
             value = 10131;
             return ZAF_DIALOG_OK;
         };
+        // Deleting asks first; the answer is yes, so the portal is asked.
+        window->Hooks().confirm = [](const QString&, const QString&) { return true; };
         window->show();
         ASSERT_TRUE(OrvWaitFor([this]() { return window->Calendar()->occurrences.Count() > 0; }, 20000))
             << "no calendar arrived";

@@ -354,14 +354,22 @@ TEST_F(PortalTest, UploadThenCalendarCarriesEventId) {
     EXPECT_EQ(cal.find("X-ORV-EVENTID:0"), std::string::npos);
     EXPECT_EQ(Count(cal, "BEGIN:VEVENT"), 1u);
 
-    // Sent again with its id, or without it but with the same UID: replaced, not duplicated.
+    // Sent again with its id: replaced, not duplicated.
     EXPECT_EQ(UploadEvent(cookie, EventText("uid-1", "Salsa Abend neu", "20260105T200000", "", id)), id);
-    EXPECT_EQ(UploadEvent(cookie, EventText("uid-1", "Salsa Abend 3", "20260105T200000")), id);
     cal = Calendar(cookie, "&type=my");
     EXPECT_EQ(Count(cal, "BEGIN:VEVENT"), 1u);
-    EXPECT_NE(cal.find("SUMMARY:Salsa Abend 3"), std::string::npos);
+    EXPECT_NE(cal.find("SUMMARY:Salsa Abend neu"), std::string::npos);
+    // Without an id it is a new event, even with the same UID (a date split
+    // off a series): the stored event stays as it was.
+    const int split = UploadEvent(cookie, EventText("uid-1", "Einzeltermin", "20260112T200000"));
+    EXPECT_GT(split, 0);
+    EXPECT_NE(split, id);
+    cal = Calendar(cookie, "&type=my");
+    EXPECT_EQ(Count(cal, "BEGIN:VEVENT"), 2u);
+    EXPECT_NE(cal.find("SUMMARY:Salsa Abend neu"), std::string::npos);
+    EXPECT_NE(cal.find("SUMMARY:Einzeltermin"), std::string::npos);
     EXPECT_NE(UploadEvent(cookie, EventText("uid-2", "Anderes", "20260106T200000")), id);
-    EXPECT_EQ(Count(Calendar(cookie, "&type=my"), "BEGIN:VEVENT"), 2u);
+    EXPECT_EQ(Count(Calendar(cookie, "&type=my"), "BEGIN:VEVENT"), 3u);
 }
 
 TEST_F(PortalTest, UploadRejectsBadInput) {

@@ -130,9 +130,12 @@ TEST_F(PortalEvents, UploadGivesEventIdAndDeleteRemovesIt)
     EXPECT_NE(calendar.find("UID:pm-1@test"), std::string::npos);
     EXPECT_NE(calendar.find("X-ORV-EVENTID:" + std::to_string(id) + "\r\n"), std::string::npos);
 
-    // The same event sent again keeps its id.
+    // The same event sent again with its id keeps the id (the portal keys
+    // events by id, not by UID).
     int again = 0;
-    ASSERT_EQ(client_->Service().UploadEvent("VEVENT", EventText("pm-1@test", "Probeabend neu"), again), 0);
+    std::string changed = EventText("pm-1@test", "Probeabend neu");
+    changed.replace(changed.find("X-ORV-EVENTID:0"), 15, "X-ORV-EVENTID:" + std::to_string(id));
+    ASSERT_EQ(client_->Service().UploadEvent("VEVENT", changed, again), 0);
     EXPECT_EQ(again, id);
 
     EXPECT_EQ(client_->Service().DeleteEvent(id), 0);

@@ -81,19 +81,27 @@ std::vector<std::string> RoomsOf(const json::Object& person)
     return rooms;
 }
 
+std::string NewUID()
+{
+    static unsigned counter = 0;
+    ZafUTimeData now = ZafUTimeData::Now();
+    char uid[96];
+    std::snprintf(uid, sizeof uid, "orv-%04d%02d%02d%02d%02d%02d%03d-%u-%d@orvcalendar", now.Year(), now.Month(),
+                  now.Day(), now.Hour(), now.Minute(), now.Second(), now.Milliseconds(), ++counter,
+                  static_cast<int>(QCoreApplication::applicationPid()));
+    return uid;
+}
+
+int Upload(const OrvEventEditContext& c, OrvCalendarComponent* event)
+{
+    return c.upload ? c.upload(event) : OrvUploadEvent(c, event);
+}
+
 // Adds an event below the calendar's first calendar block, creating one for
 // an empty calendar so that the new event is not lost; gives it a UID.
 void AddToCalendar(OrvCalendar& calendar, OrvCalendarComponent* event)
 {
-    if (event->uid.empty()) {
-        static unsigned counter = 0;
-        ZafUTimeData now = ZafUTimeData::Now();
-        char uid[96];
-        std::snprintf(uid, sizeof uid, "orv-%04d%02d%02d%02d%02d%02d%03d-%u-%d@orvcalendar", now.Year(), now.Month(),
-                      now.Day(), now.Hour(), now.Minute(), now.Second(), now.Milliseconds(), ++counter,
-                      static_cast<int>(QCoreApplication::applicationPid()));
-        event->uid = uid;
-    }
+    if (event->uid.empty()) event->uid = NewUID();
     if (calendar.AddEvent(event) == 0) return;
     auto* block = new OrvVCALENDAR;
     block->version = "2.0";
@@ -109,6 +117,7 @@ OrvEventWizardServices OrvPortalWizardServices(const OrvEventEditContext& c)
     OrvEventWizardServices s;
     s.choosePerson = c.choosePerson;
     s.chooseFile = c.chooseFile;
+    s.confirm = c.confirm;
     if (!c.portal) return s;
     OrvWebServiceJoomla* portal = c.portal;
     auto login = c.ensureLogin;
@@ -223,7 +232,7 @@ int OrvNewEvent(const OrvEventEditContext& c, const ZafUTimeData& day, int categ
     OrvCalendarComponent* event = wizard.TakeEvent();
     AddToCalendar(*c.calendar, event);
     Changed(c);
-    if (OrvUploadEvent(c, event) == 0) {
+    if (Upload(c, event) == 0) {
         OrvTransferEventFiles(c, event, wizard.Work().clearedImages, wizard.Work().clearedDownloads);
         Changed(c);
     }
@@ -256,7 +265,10 @@ int OrvEditEventDate(const OrvEventEditContext& c, OrvEventDate* date)
         std::unique_ptr<OrvCalendarComponent> single(copy->event);
         single->dtStart.SetKeepingForm(date->start);
         single->dtEnd.SetKeepingForm(date->end);
+        // A new event of its own: the portal keys events by id, this
+        // computer by UID, and the series keeps both of its own.
         single->eventId = 0;
+        single->uid = NewUID();
         single->rrule.Clear();
         single->rDates.clear();   // the series' further dates stay with it
         single->recurrenceId.Clear();
@@ -266,12 +278,10 @@ int OrvEditEventDate(const OrvEventEditContext& c, OrvEventDate* date)
         if (Run(c, wizard) != ZAF_DIALOG_OK) return -1;
         OrvCalendar::AddExceptionDate(series, *date);
         OrvCalendarComponent* event = single.release();
-        // The copy may share the series' UID; the portal tells them apart by
-        // event id, the calendar by the exception date.
         AddToCalendar(*c.calendar, event);
         Changed(c);
-        OrvUploadEvent(c, series);
-        if (OrvUploadEvent(c, event) == 0)
+        Upload(c, series);
+        if (Upload(c, event) == 0)
             OrvTransferEventFiles(c, event, wizard.Work().clearedImages, wizard.Work().clearedDownloads);
         Changed(c);
         return 0;
@@ -282,7 +292,7 @@ int OrvEditEventDate(const OrvEventEditContext& c, OrvEventDate* date)
     std::vector<std::string> clearedImages = wizard.Work().clearedImages;
     std::vector<std::string> clearedDownloads = wizard.Work().clearedDownloads;
     Changed(c);
-    if (OrvUploadEvent(c, series) == 0) OrvTransferEventFiles(c, series, clearedImages, clearedDownloads);
+    if (Upload(c, series) == 0) OrvTransferEventFiles(c, series, clearedImages, clearedDownloads);
     Changed(c);
     return 0;
 }

@@ -31,6 +31,12 @@ struct OrvEventEditContext {
     std::function<bool(int kind, int category, OrvAddress& person)> choosePerson;
     // Chooses a local file for a slot; unset: a file dialog.
     std::function<std::string(bool images)> chooseFile;
+    // Uploads an event after the wizard (0 on success); unset:
+    // OrvUploadEvent. The main window keeps what did not go up.
+    std::function<int(OrvCalendarComponent* event)> upload;
+    // Yes/no question (title, text) before a changed wizard is cancelled;
+    // unset: a question box.
+    std::function<bool(const QString& title, const QString& text)> confirm;
 };
 
 // Wizard services over the portal client (persons, rooms, event files).

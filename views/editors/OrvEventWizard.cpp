@@ -1,13 +1,16 @@
 #include "views/editors/OrvEventWizard.h"
 
+#include <QDateTime>
 #include <QShowEvent>
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/OrvCalendarConfig.h"
 #include "app/OrvLanguageLib.h"
 #include "base/OrvText.h"
+#include "model/OrvCalReader.h"
 #include "platform/qt/OrvMessageWindow.h"
 #include "platform/qt/OrvQtEvent.h"
 #include "platform/qt/OrvQtText.h"
@@ -237,6 +240,38 @@ void OrvEventWizard::Prepare()
     AddPage(start_);
     AddPageSet();
     Initialise();
+    openedText_ = WorkingText();
+}
+
+std::string OrvEventWizard::WorkingText()
+{
+    std::unique_ptr<OrvCalendarComponent> copy(event_->Clone());
+    if (!copy) return std::string();
+    StoreInto(*copy);
+    return OrvComponentText(*copy, OrvWriteMode::Local);
+}
+
+bool OrvEventWizard::HasChanges()
+{
+    return prepared_ && WorkingText() != openedText_;
+}
+
+bool OrvEventWizard::ConfirmCancel()
+{
+    if (!HasChanges()) return true;
+    const QString title = OrvQString(OrvText(363));
+    const QString text = OrvQString(OrvText(365));
+    if (services_.confirm) return services_.confirm(title, text);
+    return OrvMessageWindow::Ask(this, title, text);
+}
+
+bool OrvEventWizard::EndBeforeStart() const
+{
+    if (!work_.startDate.isValid() || !work_.endDate.isValid()) return false;
+    const QTime midnight(0, 0);
+    const QDateTime start(work_.startDate, work_.startTime.isValid() ? work_.startTime : midnight);
+    const QDateTime end(work_.endDate, work_.endTime.isValid() ? work_.endTime : midnight);
+    return end < start;
 }
 
 int OrvEventWizard::Control()
@@ -358,8 +393,12 @@ int OrvEventWizard::ValidationMessage(int result)
 
 int OrvEventWizard::Store()
 {
+    return StoreInto(*event_);
+}
+
+int OrvEventWizard::StoreInto(OrvCalendarComponent& e)
+{
     for (int i = 0; i < Pages().Count(); ++i) OrvSendEvent(Pages().Page(i), OrvEvent(ORV_EWIZ_STORE));
-    OrvCalendarComponent& e = *event_;
     e.summary = work_.title.Store();
     e.slogan = work_.slogan.Store();
     e.userCategory = work_.userCategory.Store();
@@ -403,6 +442,16 @@ int OrvEventWizard::Store()
 
 void OrvEventWizard::Finish()
 {
+    for (int i = 0; i < Pages().Count(); ++i) OrvSendEvent(Pages().Page(i), OrvEvent(ORV_EWIZ_STORE));
+    if (EndBeforeStart()) {
+        // Nothing is stored; the user sees the fields to correct.
+        for (int i = 0; i < Pages().Count(); ++i)
+            if (auto* page = dynamic_cast<OrvEventWizardPage*>(Pages().Page(i));
+                page && page->Kind() == OrvEventPageKind::Time)
+                ShowPage(i);
+        OrvMessageWindow::Show(this, QStringLiteral("Fehler"), OrvQString(OrvText(366)));
+        return;
+    }
     int result = Store();
     if (result == 0 || result == 1) {
         done(QDialog::Accepted);

@@ -84,6 +84,9 @@ struct OrvEventWizardServices {
     std::function<bool(int eventId, const std::string& name, std::string& localPath)> fetchFile;
     // Asks for a local file (images when images is true).
     std::function<std::string(bool images)> chooseFile;
+    // Yes/no question before changes are thrown away (title, text); unset:
+    // a question box.
+    std::function<bool(const QString& title, const QString& text)> confirm;
 };
 
 // The working copy of the event's data.
@@ -148,14 +151,22 @@ public:
     int Store();
     // Message text number for a validation result; 0 when none is shown.
     static int ValidationMessage(int result);
+    // The working end lies before the working start.
+    bool EndBeforeStart() const;
+    // The working copy differs from what the wizard was opened with.
+    bool HasChanges();
 
     int Event(const OrvEvent& event) override;
     OrvWizardPage_Start* StartPage() const { return start_; }
 
 protected:
     void Finish() override;
+    bool ConfirmCancel() override;
 
 private:
+    int StoreInto(OrvCalendarComponent& event);
+    // The event text the working copy gives, written into a copy.
+    std::string WorkingText();
     void LoadWorkingCopy();
     void ApplyNewEventDefaults();
     void AddPageSet();
@@ -172,6 +183,7 @@ private:
     OrvEventWorkingCopy work_;
     OrvWizardPage_Start* start_ = nullptr;
     bool prepared_ = false;
+    std::string openedText_;
 };
 
 // Base of the event wizard's pages.

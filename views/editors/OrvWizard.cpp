@@ -274,6 +274,11 @@ void OrvWizard::Finish()
     done(QDialog::Accepted);
 }
 
+void OrvWizard::reject()
+{
+    if (ConfirmCancel()) QDialog::reject();
+}
+
 int OrvWizard::Control()
 {
     Initialise();
@@ -304,7 +309,7 @@ int OrvWizard::Event(const OrvEvent& event)
         Finish();
         return event.type;
     case ORV_WIZ_CANCEL:
-        done(QDialog::Rejected);
+        reject();
         return event.type;
     default:
         return 0;

@@ -160,9 +160,15 @@ public:
     OrvWizardPageSelector* Selector() const { return selector_; }
     QLabel* HeadlineLabel() const { return headline_; }
 
+    // Cancel, Escape and the window's close button come here; the wizard
+    // closes only when ConfirmCancel agrees.
+    void reject() override;
+
 protected:
     // The derived wizard's finish; the framework's closes with OK.
     virtual void Finish();
+    // True when cancelling may go ahead (the framework always agrees).
+    virtual bool ConfirmCancel() { return true; }
     void ShowPage(int index);
     void showEvent(QShowEvent* event) override;
 
