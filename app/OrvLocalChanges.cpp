@@ -42,12 +42,7 @@ void OrvDetachEvent(OrvCalendar& calendar, OrvCalendarComponent* event)
 
 void OrvAdoptEvent(OrvCalendar& calendar, OrvCalendarComponent* event)
 {
-    if (calendar.AddEvent(event) == 0) return;
-    auto* block = new OrvVCALENDAR;
-    block->version = "2.0";
-    block->prodId = "-//OrvCalendar//OrvCalendar 1.0//DE";
-    calendar.AddEvent(block);
-    calendar.AddEvent(event);
+    calendar.AdoptEvent(event);
 }
 
 std::vector<OrvCalendarComponent*> OrvLocalChanges::Events(const OrvCalendar& calendar) const

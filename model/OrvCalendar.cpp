@@ -222,6 +222,16 @@ int OrvCalendar::AddEvent(OrvCalendarComponent* component, const char* calendarN
     return 0;
 }
 
+void OrvCalendar::AdoptEvent(OrvCalendarComponent* event)
+{
+    if (!event || AddEvent(event) == 0) return;
+    auto* block = new OrvVCALENDAR;
+    block->version = "2.0";
+    block->prodId = "-//OrvCalendar//OrvCalendar 1.0//DE";
+    AddEvent(block);
+    AddEvent(event);
+}
+
 namespace {
 
 // Converts local times into the frame an event repeats in (its zone, or

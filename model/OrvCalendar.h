@@ -137,6 +137,10 @@ public:
     // first calendar block. Returns 0 when the document took the component,
     // -1 when it has no calendar block (the caller keeps the component).
     int AddEvent(OrvCalendarComponent* component, const char* calendarName = nullptr);
+    // Adds an event below the first calendar block, making one (the
+    // program's own) in a calendar that has none, so the event is never
+    // lost.
+    void AdoptEvent(OrvCalendarComponent* event);
 
     // Rebuilds the event list and the occurrences from the events directly
     // below the top-level calendar blocks.

@@ -102,12 +102,7 @@ int Upload(const OrvEventEditContext& c, OrvCalendarComponent* event)
 void AddToCalendar(OrvCalendar& calendar, OrvCalendarComponent* event)
 {
     if (event->uid.empty()) event->uid = NewUID();
-    if (calendar.AddEvent(event) == 0) return;
-    auto* block = new OrvVCALENDAR;
-    block->version = "2.0";
-    block->prodId = "-//OrvCalendar//OrvCalendar 1.0//DE";
-    calendar.AddEvent(block);
-    calendar.AddEvent(event);
+    calendar.AdoptEvent(event);
 }
 
 }  // namespace
