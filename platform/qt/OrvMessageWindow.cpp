@@ -8,6 +8,7 @@
 
 namespace {
 bool testMode = false;
+bool testAnswer = false;
 std::vector<OrvMessageRecord>& Records()
 {
     static std::vector<OrvMessageRecord> records;
@@ -30,12 +31,25 @@ void OrvMessageWindow::Show(QWidget* parent, const QString& title, const QString
     box.exec();
 }
 
+bool OrvMessageWindow::Ask(QWidget* parent, const QString& title, const QString& text)
+{
+    if (testMode || !qApp) {
+        Records().push_back({title, text});
+        return testMode && testAnswer;
+    }
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
+    box.setDefaultButton(QMessageBox::No);
+    box.setTextFormat(Qt::PlainText);
+    return box.exec() == QMessageBox::Yes;
+}
+
 void OrvMessageWindow::ShowWindowText(QWidget* parent, const char* title, const char* text)
 {
     Show(parent, OrvQString(title), OrvQString(text));
 }
 
 void OrvMessageWindow::SetTestMode(bool on) { testMode = on; }
+void OrvMessageWindow::SetTestAnswer(bool yes) { testAnswer = yes; }
 bool OrvMessageWindow::TestMode() { return testMode; }
 const std::vector<OrvMessageRecord>& OrvMessageWindow::Recorded() { return Records(); }
 void OrvMessageWindow::ClearRecorded() { Records().clear(); }
