@@ -35,6 +35,13 @@ QString Text(int number)
     return OrvQString(OrvText(number));
 }
 
+// Width of an image in the widget's pixels: a high-density image counts
+// its device-independent size.
+int ImageWidth(const QPixmap& image)
+{
+    return qRound(image.deviceIndependentSize().width());
+}
+
 // Texts of the table's own questions.
 constexpr int TEXT_DELETE_TITLE = 330;
 constexpr int TEXT_DELETE_QUESTION = 331;
@@ -44,7 +51,7 @@ constexpr int TEXT_MORE_ENTRIES = 332;
 const QColor kDimmedText(150, 150, 150);
 
 // The title as it fits: whole, with month names cut to three letters and a
-// point ("Dez. 2026"), or elided.
+// point ("Dez. 2026"), the first of two months alone, or elided.
 QString FitTitle(const QFontMetrics& metrics, const QString& title, int room)
 {
     if (metrics.horizontalAdvance(title) <= room) return title;
@@ -56,6 +63,9 @@ QString FitTitle(const QFontMetrics& metrics, const QString& title, int room)
         shortTitle += name ? word.left(3) + QLatin1Char('.') : word;
     }
     if (metrics.horizontalAdvance(shortTitle) <= room) return shortTitle;
+    // Of two months the first one, whole, rather than both cut.
+    const QString first = shortTitle.section(QString::fromUtf8(" \u2013 "), 0, 0);
+    if (metrics.horizontalAdvance(first) <= room) return first;
     return metrics.elidedText(shortTitle, Qt::ElideRight, room);
 }
 
@@ -112,8 +122,8 @@ void OrvFlatButton::SetElided(bool elided)
 
 int OrvFlatButton::TextRoom() const
 {
-    int room = width() - (left_.isNull() ? 2 : left_.width() + 1);
-    if (!right_.isNull()) room -= right_.width() + 5;
+    int room = width() - (left_.isNull() ? 2 : ImageWidth(left_) + 1);
+    if (!right_.isNull()) room -= ImageWidth(right_) + 5;
     return std::max(0, room);
 }
 
@@ -138,7 +148,7 @@ void OrvFlatButton::SetRightImage(const QPixmap& image)
 QSize OrvFlatButton::sizeHint() const
 {
     QSize text = fontMetrics().size(Qt::TextSingleLine, this->text());
-    return QSize(text.width() + 6 + left_.width() + right_.width(), std::max(text.height(), 16));
+    return QSize(text.width() + 6 + ImageWidth(left_) + ImageWidth(right_), std::max(text.height(), 16));
 }
 
 void OrvFlatButton::paintEvent(QPaintEvent*)
@@ -148,13 +158,13 @@ void OrvFlatButton::paintEvent(QPaintEvent*)
     painter.fillRect(area, background_);
     if (!left_.isNull()) {
         painter.drawPixmap(0, 0, left_);
-        area.setLeft(left_.width() + 1);
+        area.setLeft(ImageWidth(left_) + 1);
     } else {
         area.setLeft(2);
     }
     if (!right_.isNull()) {
-        painter.drawPixmap(width() - right_.width(), 0, right_);
-        area.setRight(width() - right_.width() - 5);
+        painter.drawPixmap(width() - ImageWidth(right_), 0, right_);
+        area.setRight(width() - ImageWidth(right_) - 5);
     }
     painter.setPen(isEnabled() ? textColour_ : palette().color(QPalette::Disabled, QPalette::Text));
     painter.drawText(area, int(alignment_ | Qt::TextSingleLine), ShownText());
@@ -504,11 +514,22 @@ QSize OrvCalendarTableHeader::minimumSizeHint() const
 
 void OrvCalendarTableHeader::resizeEvent(QResizeEvent*)
 {
+    // The buttons are as wide as their captions plus 21 pixels; in a narrow
+    // table they give up part of that margin before the title is cut.
+    const QFontMetrics titleMetrics = title_->fontMetrics();
+    // Room for at least a short month and year ("Dez. 2026").
+    const int wanted = titleMetrics.horizontalAdvance(QStringLiteral("Mmm. 2026"));
+    int margin = 21;
+    for (; margin > 8; --margin) {
+        int used = 4 + 2 * kHeaderButtonHeight + today_->fontMetrics().horizontalAdvance(today_->text()) + margin + 16;
+        for (QToolButton* button : modes_) used += button->fontMetrics().horizontalAdvance(button->text()) + margin;
+        if (width() - used >= wanted) break;
+    }
     int y = std::max(0, (height() - kHeaderButtonHeight) / 2);
     int x = 4;
     back_->setGeometry(x, y, kHeaderButtonHeight, kHeaderButtonHeight);
     x += kHeaderButtonHeight;
-    int todayWidth = today_->fontMetrics().horizontalAdvance(today_->text()) + 21;
+    int todayWidth = today_->fontMetrics().horizontalAdvance(today_->text()) + margin;
     today_->setGeometry(x, y, todayWidth, kHeaderButtonHeight);
     x += todayWidth;
     forward_->setGeometry(x, y, kHeaderButtonHeight, kHeaderButtonHeight);
@@ -516,16 +537,16 @@ void OrvCalendarTableHeader::resizeEvent(QResizeEvent*)
     int right = width() - 4;
     for (int mode = 4; mode >= 1; --mode) {
         QToolButton* button = modes_[mode - 1];
-        int w = button->fontMetrics().horizontalAdvance(button->text()) + 21;
+        int w = button->fontMetrics().horizontalAdvance(button->text()) + margin;
         right -= w;
         button->setGeometry(right, y, w, kHeaderButtonHeight);
     }
-    // The title between the navigation and the modes, elided when short
+    // The title between the navigation and the modes, shortened when short
     // of room.
     x += kHeaderButtonHeight + 8;
     const int room = std::max(0, right - 8 - x);
     title_->setGeometry(x, y, room, kHeaderButtonHeight);
-    title_->setText(FitTitle(title_->fontMetrics(), titleText_, room));
+    title_->setText(FitTitle(titleMetrics, titleText_, room));
 }
 
 // ---------------------------------------------------------------------------

@@ -138,6 +138,8 @@ TEST_P(WindowLayoutTest, EveryPaneUsableAndNothingOverlaps)
     Open(size);
     if (HasFatalFailure()) return;
     const QString name = QStringLiteral("main_%1x%2").arg(size.width).arg(size.height);
+    // Images for this screen's density: sharp at 2x as well.
+    EXPECT_EQ(OrvBitmap("ARROW_LEFT").devicePixelRatio(), window_->devicePixelRatioF() > 1.0 ? 2.0 : 1.0);
 
     // The bottom area as it opens from the tool bar: at least six rows of
     // the request log, and the month table keeps its room too.
