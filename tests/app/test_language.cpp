@@ -151,7 +151,8 @@ TEST(LanguageTables, OnlyTheUpdateTextsAreFormats)
     // Callers fill these in; any other "%" would be taken for a format.
     // Number of conversions, and how many of them are "%s".
     const std::map<int, std::pair<int, int>> formats = {{102, {1, 1}}, {103, {1, 1}}, {104, {1, 1}}, {106, {2, 2}},
-                                                        {300, {1, 1}}, {304, {1, 1}}, {305, {1, 1}}, {307, {1, 0}}};
+                                                        {300, {1, 1}}, {304, {1, 1}}, {305, {1, 1}}, {307, {1, 0}},
+                                                        {331, {1, 1}}, {332, {1, 0}}};
     for (const std::string* path : {&kGerman, &kEnglish}) {
         OrvLanguageLib lib(*path);
         ASSERT_EQ(lib.Bind(), 0);
