@@ -158,13 +158,25 @@ void OrvAccessGroup_Calendars::BuildItems()
     QPushButton* mine = MakeItemButton(OrvQString(OrvText(234)), this);
     OrvConnectCommand(mine, target, OrvEvent(ORV_CMD_DOWNLOAD_ALL));
     AddItem(mine);
+    calendarIds_ = {0};
     queries_.clear();
     if (sources_ && sources_->fetchQueries) queries_ = sources_->fetchQueries();
     for (const OrvMenuListEntry& query : queries_) {
         QPushButton* button = MakeItemButton(query.caption, this);
         OrvConnectCommand(button, target, OrvEvent(ORV_CMD_DOWNLOAD_QUERY, query.value, query.data));
         AddItem(button);
+        calendarIds_.push_back(query.value);
     }
+    ShowLoaded(sources_ && sources_->loadedCalendar ? sources_->loadedCalendar() : -1);
+}
+
+void OrvAccessGroup_Calendars::ShowLoaded(int calendar)
+{
+    // One calendar is loaded at a time: its button alone stays pressed, so
+    // a click on another one is undone until that download has succeeded.
+    const std::vector<QWidget*> items = Items();
+    for (size_t i = 0; i < items.size() && i < calendarIds_.size(); ++i)
+        if (auto* button = qobject_cast<QAbstractButton*>(items[i])) button->setChecked(calendarIds_[i] == calendar);
 }
 
 // --- categories group ------------------------------------------------------

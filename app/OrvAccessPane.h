@@ -38,6 +38,9 @@ struct OrvPaneSources {
     OrvCalendarConfig* config = nullptr;           // categories and their colours
     // The portal query list, fetched again on every call.
     std::function<std::vector<OrvMenuListEntry>()> fetchQueries;
+    // Which calendar the document holds: 0 the user's whole calendar, a
+    // query's id, -1 none of the group's (an imported file, nothing yet).
+    std::function<int()> loadedCalendar;
 };
 
 // A toggle button of the categories group: check mark box, a small square
@@ -96,11 +99,15 @@ class OrvAccessGroup_Calendars : public OrvAccessGroup {
 public:
     OrvAccessGroup_Calendars(const OrvPaneSources* sources, QWidget* parent);
     ~OrvAccessGroup_Calendars() override;
+    // Presses the button of the loaded calendar (0 the user's, else the
+    // query's id) and releases all others; -1 releases every button.
+    void ShowLoaded(int calendar);
 
 protected:
     void BuildItems() override;
 
 private:
+    std::vector<int> calendarIds_;   // per item: 0 or the query's id
     // The entries the buttons carry live until the items are rebuilt.
     std::vector<OrvMenuListEntry> queries_;
 };

@@ -26,7 +26,7 @@ QString EntryText(const QString& caption)
 }  // namespace
 
 OrvPullDownItem::OrvPullDownItem(int titleNumber, char accessKey, const OrvMenuSources* sources, QWidget* parent)
-    : QMenu(parent), sources_(sources), titleNumber_(titleNumber), accessKey_(accessKey)
+    : QMenu(parent), sources_(sources), titleNumber_(titleNumber), preferredKey_(accessKey), accessKey_(accessKey)
 {
     Retitle();
     // The framework treats an item as a menu only when it has an entry.
@@ -34,7 +34,45 @@ OrvPullDownItem::OrvPullDownItem(int titleNumber, char accessKey, const OrvMenuS
     connect(this, &QMenu::aboutToShow, this, &OrvPullDownItem::Rebuild);
 }
 
-void OrvPullDownItem::Retitle() { setTitle(OrvMenuTitle(OrvQString(OrvText(titleNumber_)), accessKey_)); }
+void OrvPullDownItem::Retitle()
+{
+    const QString title = OrvQString(OrvText(titleNumber_));
+    setTitle(accessKey_ ? OrvMenuTitle(title, accessKey_) : QString(title).replace(QLatin1Char('&'), QLatin1String("&&")));
+}
+
+void OrvPullDownItem::SetAccessKey(char key)
+{
+    accessKey_ = key;
+    Retitle();
+}
+
+QKeySequence OrvCommandShortcut(int command)
+{
+    switch (command) {
+    case ORV_CMD_NEW_EVENT_MENU: return QKeySequence(Qt::CTRL | Qt::Key_N);
+    case ORV_CMD_EXPORT: return QKeySequence(Qt::CTRL | Qt::Key_E);
+    case ORV_CMD_IMPORT: return QKeySequence(Qt::CTRL | Qt::Key_I);
+    case ORV_CMD_DOWNLOAD_MY_CALENDAR: return QKeySequence(Qt::Key_F5);
+    case ORV_CMD_EXIT: return QKeySequence(Qt::CTRL | Qt::Key_Q);
+    default: return QKeySequence();
+    }
+}
+
+void OrvAssignAccessKeys(const std::vector<OrvPullDownItem*>& menus)
+{
+    QString taken;
+    for (OrvPullDownItem* menu : menus) {
+        const QString title = OrvQString(OrvText(menu->TitleNumber())).toUpper();
+        QChar key;
+        const QChar preferred = QChar(QLatin1Char(menu->PreferredKey())).toUpper();
+        if (title.contains(preferred) && !taken.contains(preferred)) key = preferred;
+        for (int i = 0; key.isNull() && i < title.size(); ++i)
+            if (title.at(i).isLetterOrNumber() && title.at(i).unicode() < 128 && !taken.contains(title.at(i)))
+                key = title.at(i);
+        if (!key.isNull()) taken += key;
+        menu->SetAccessKey(key.isNull() ? 0 : key.toLatin1());
+    }
+}
 
 void OrvPullDownItem::Rebuild()
 {
@@ -60,6 +98,14 @@ QAction* OrvPullDownItem::AddEntryTo(QMenu* menu, const QString& caption, QObjec
                                      intptr_t value, void* data)
 {
     return OrvAddCommand(menu, EntryText(caption), target, OrvEvent(command, value, data));
+}
+
+void OrvPullDownItem::ShowShortcut(QAction* action, int command)
+{
+    // Shown only: the main window's own action takes the key, and a second
+    // action with the same key would make it ambiguous.
+    const QKeySequence key = OrvCommandShortcut(command);
+    if (action && !key.isEmpty()) action->setText(action->text() + QLatin1Char('\t') + key.toString(QKeySequence::NativeText));
 }
 
 QAction* OrvPullDownItem::AddEntry(int textNumber, int command, intptr_t value, void* data)
@@ -97,9 +143,9 @@ void OrvFileItem::Initialize()
         for (const OrvMenuListEntry& entry : sources_->importProfiles())
             AddEntryTo(profiles, entry.caption, target, ORV_CMD_IMPORT, entry.value, entry.data);
     AddEntry(QStringLiteral("Transfer"), ORV_CMD_TRANSFER);
-    AddEntry(60, ORV_CMD_EXPORT);
+    ShowShortcut(AddEntry(60, ORV_CMD_EXPORT), ORV_CMD_EXPORT);
     addSeparator();
-    AddEntry(61, ORV_CMD_EXIT);
+    ShowShortcut(AddEntry(61, ORV_CMD_EXIT), ORV_CMD_EXIT);
 }
 
 // --- Edit ------------------------------------------------------------------
@@ -123,7 +169,7 @@ void OrvEditItem::Initialize()
 
 OrvDateItem::OrvDateItem(const OrvMenuSources* sources, QWidget* parent) : OrvPullDownItem(67, 'T', sources, parent) {}
 
-void OrvDateItem::Initialize() { AddEntry(68, ORV_CMD_NEW_EVENT_MENU); }
+void OrvDateItem::Initialize() { ShowShortcut(AddEntry(68, ORV_CMD_NEW_EVENT_MENU), ORV_CMD_NEW_EVENT_MENU); }
 
 // --- Calendar --------------------------------------------------------------
 
@@ -164,5 +210,6 @@ std::vector<OrvPullDownItem*> OrvAddMainMenus(QMenuBar* bar, const OrvMenuSource
         new OrvCalendarItem(sources, bar), new OrvExtraItem(sources, bar), new OrvHelpItem(sources, bar),
     };
     for (OrvPullDownItem* menu : menus) bar->addMenu(menu);
+    OrvAssignAccessKeys(menus);
     return menus;
 }

@@ -3,6 +3,7 @@
 // import profiles, portal queries) are always current.
 #pragma once
 
+#include <QKeySequence>
 #include <QMenu>
 #include <QPointer>
 #include <functional>
@@ -66,7 +67,12 @@ public:
     OrvPullDownItem(int titleNumber, char accessKey, const OrvMenuSources* sources, QWidget* parent = nullptr);
 
     int TitleNumber() const { return titleNumber_; }
+    // The letter the menu asks for and the one it got (upper case; 0 when
+    // its title has no free letter). They differ where two titles would
+    // share a letter.
+    char PreferredKey() const { return preferredKey_; }
     char AccessKey() const { return accessKey_; }
+    void SetAccessKey(char key);
     // Removes the entries built before and builds them anew (what happens
     // whenever the menu is about to open).
     void Rebuild();
@@ -82,11 +88,14 @@ protected:
     QMenu* AddSubmenu(int textNumber);
     QAction* AddEntryTo(QMenu* menu, const QString& caption, QObject* target, int command, intptr_t value = 0,
                         void* data = nullptr);
+    // Adds the command's standard shortcut to the entry's caption.
+    static void ShowShortcut(QAction* action, int command);
 
     const OrvMenuSources* sources_;
 
 private:
     int titleNumber_;
+    char preferredKey_;
     char accessKey_;
     QAction* placeholder_ = nullptr;
 };
@@ -145,7 +154,18 @@ protected:
     void Initialize() override;
 };
 
-// Adds the six menus to a menu bar; returns them in menu bar order.
+// The standard shortcut of a command (Ctrl+N new event, Ctrl+E export,
+// Ctrl+I import, F5 download, Ctrl+Q exit); empty for the others. The main
+// window owns the shortcuts; the menus show them beside their entries.
+QKeySequence OrvCommandShortcut(int command);
+
+// Gives every menu of the bar an access key of its own, in bar order: its
+// preferred letter when the title holds it and no menu before took it,
+// else the first letter of its title that is still free.
+void OrvAssignAccessKeys(const std::vector<OrvPullDownItem*>& menus);
+
+// Adds the six menus to a menu bar with their access keys; returns them in
+// menu bar order.
 std::vector<OrvPullDownItem*> OrvAddMainMenus(QMenuBar* bar, const OrvMenuSources* sources);
 
 // A title with the access key marked for Qt ("&" before the first

@@ -6,6 +6,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QLibraryInfo>
+#include <QMenu>
+#include <QTranslator>
+#include <QHeaderView>
+#include <QScrollArea>
+#include <QStyle>
+#include <QTableView>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QToolBar>
@@ -82,6 +89,9 @@ constexpr int TEXT_CHANGES_UPLOADED = 352;
 constexpr int TEXT_COMMAND_FAILED = 353;
 constexpr int TEXT_QUESTION = 363;
 constexpr int TEXT_CONFIRM_DELETE = 364;
+constexpr int TEXT_NO_IMPORT_PROFILE = 334;
+constexpr int TEXT_EXPORT_TITLE = 335;
+constexpr int TEXT_IMPORT_TITLE = 336;
 
 QString Text(int number) { return OrvQString(OrvText(number)); }
 
@@ -197,13 +207,22 @@ OrvMainTopArea::OrvMainTopArea(const OrvPaneSources* sources, QWidget* parent) :
     splitter_ = new QSplitter(Qt::Horizontal, this);
     splitter_->setChildrenCollapsible(false);
     splitter_->setHandleWidth(5);
-    access_ = new OrvAccessPane(sources, splitter_);
+    scroller_ = new QScrollArea(splitter_);
+    scroller_->setFrameShape(QFrame::NoFrame);
+    scroller_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroller_->setWidgetResizable(true);
+    access_ = new OrvAccessPane(sources);
+    scroller_->setWidget(access_);
+    // Wide enough for the pane and a scroll bar beside it.
+    scroller_->setMinimumWidth(qMax(access_->minimumWidth(), access_->minimumSizeHint().width()) +
+                               scroller_->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 2);
+    scroller_->setMinimumHeight(60);
     work_ = new OrvWorkPane(sources, splitter_);
-    splitter_->addWidget(access_);
+    splitter_->addWidget(scroller_);
     splitter_->addWidget(work_);
     splitter_->setStretchFactor(0, 0);
     splitter_->setStretchFactor(1, 1);
-    position_ = access_->minimumWidth() + 12;
+    position_ = scroller_->minimumWidth();
     splitter_->setSizes({position_, 1000});
     layout->addWidget(splitter_);
 }
@@ -213,10 +232,10 @@ int OrvMainTopArea::Event(const OrvEvent& event)
     if (event.type != ORV_CMD_TOGGLE_LEFT) return 0;
     if (leftShown_) {
         position_ = splitter_->sizes().value(0, position_);
-        access_->hide();
+        scroller_->hide();
         splitter_->handle(1)->hide();
     } else {
-        access_->show();
+        scroller_->show();
         splitter_->handle(1)->show();
         const QList<int> sizes = splitter_->sizes();
         const int total = sizes.value(0) + sizes.value(1);
@@ -224,6 +243,23 @@ int OrvMainTopArea::Event(const OrvEvent& event)
     }
     leftShown_ = !leftShown_;
     return event.type;
+}
+
+// ---------------------------------------------------------------------------
+// Bottom area
+
+QSize OrvMainBottomArea::minimumSizeHint() const
+{
+    int table = 0;
+    for (const QTableView* view : findChildren<QTableView*>()) {
+        int height = 2 * view->frameWidth() + minimumRows * view->verticalHeader()->defaultSectionSize();
+        if (!view->horizontalHeader()->isHidden()) height += view->horizontalHeader()->sizeHint().height();
+        if (view->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff)
+            height += view->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        table = qMax(table, height);
+    }
+    if (table == 0) table = minimumRows * (fontMetrics().height() + 8);
+    return QSize(200, table + Bar()->sizeHint().height());
 }
 
 // ---------------------------------------------------------------------------
@@ -287,6 +323,7 @@ OrvMainWindow::OrvMainWindow(QWidget* parent)
     paneSources_.date = date_;
     paneSources_.config = nullptr;
     paneSources_.fetchQueries = [this]() { return QueryEntries(loggedIn_); };
+    paneSources_.loadedCalendar = [this]() { return loadedCalendar_; };
 
     frame_ = new QWidget(this);
     auto* frameLayout = new QVBoxLayout(frame_);
@@ -322,8 +359,9 @@ void OrvMainWindow::Initialize()
 {
     if (initialized_) return;
     initialized_ = true;
-    // 1. The language library.
+    // 1. The language library, and Qt's own texts in its language.
     OrvLoadLanguage();
+    InstallQtTranslations();
     // 2. The calendar horizon.
     calendar_->horizon = Config()->GetHorizon();
     // 3. Colours and fonts.
@@ -331,6 +369,7 @@ void OrvMainWindow::Initialize()
     // 4. Menus, tool bar, status bar, top area.
     menus_ = OrvAddMainMenus(menuBar(), &menuSources_);
     CreateToolBar();
+    CreateShortcuts();
     status_ = new QLabel(this);
     statusBar()->addWidget(status_, 1);
     frame_->layout()->addWidget(TopArea());
@@ -338,6 +377,8 @@ void OrvMainWindow::Initialize()
     // confirmed, shows before the portal is asked.
     LoadLocalCalendar();
     UpdateStatus();
+    // The month table takes the keys from the start.
+    if (auto* table = qobject_cast<QWidget*>(CalendarView())) table->setFocus(Qt::OtherFocusReason);
     // 5. Login, then the plug-ins.
     OrvPostEvent(this, OrvEvent(ORV_CMD_LOGIN_SEQUENCE));
     OrvPostEvent(this, OrvEvent(ORV_CMD_LOAD_PLUGINS));
@@ -366,6 +407,91 @@ void OrvMainWindow::CreateToolBar()
     QAction* bottom = toolBar_->addAction(OrvIcon("BOTTOMAREA"), Text(TEXT_BOTTOM_AREA));
     connect(left, &QAction::triggered, this, [this]() { OrvSendEvent(this, OrvEvent(ORV_CMD_TOGGLE_LEFT)); });
     connect(bottom, &QAction::triggered, this, [this]() { OrvSendEvent(this, OrvEvent(ORV_CMD_TOGGLE_BOTTOM)); });
+}
+
+void OrvMainWindow::CreateShortcuts()
+{
+    for (int command : {ORV_CMD_NEW_EVENT_MENU, ORV_CMD_EXPORT, ORV_CMD_IMPORT, ORV_CMD_DOWNLOAD_MY_CALENDAR, ORV_CMD_EXIT}) {
+        auto* action = new QAction(this);
+        action->setShortcut(OrvCommandShortcut(command));
+        action->setShortcutContext(Qt::WindowShortcut);
+        connect(action, &QAction::triggered, this, [this, command]() {
+            switch (command) {
+            case ORV_CMD_IMPORT:
+                ImportByKey();
+                break;
+            case ORV_CMD_DOWNLOAD_MY_CALENDAR:
+                // F5 fetches again what was fetched last.
+                DownloadCalendar(lastQuery_, lastReplace_);
+                break;
+            default:
+                OrvSendEvent(this, OrvEvent(command));
+            }
+        });
+        addAction(action);
+        shortcuts_.emplace_back(command, action);
+    }
+}
+
+QAction* OrvMainWindow::ShortcutAction(int command) const
+{
+    for (const auto& [c, action] : shortcuts_)
+        if (c == command) return action;
+    return nullptr;
+}
+
+int OrvMainWindow::ImportByKey()
+{
+    // An import needs a profile; the key offers the profiles the menu lists.
+    const std::vector<OrvMenuListEntry> profiles = ImportProfileEntries();
+    if (profiles.empty()) {
+        OrvMessageWindow::Show(this, QStringLiteral("Hinweis"), Text(TEXT_NO_IMPORT_PROFILE));
+        return -1;
+    }
+    if (profiles.size() == 1) return ImportWithProfile(profiles.front().value);
+    QMenu menu(this);
+    menu.setObjectName(QStringLiteral("OrvImportProfileMenu"));
+    for (const OrvMenuListEntry& entry : profiles) {
+        QString caption = entry.caption;
+        menu.addAction(caption.replace(QLatin1Char('&'), QLatin1String("&&")))->setData(entry.value);
+    }
+    QWidget* anchor = qobject_cast<QWidget*>(CalendarView());
+    const QPoint at = anchor ? anchor->mapToGlobal(anchor->rect().center()) : mapToGlobal(rect().center());
+    QAction* chosen = menu.exec(at);
+    return chosen ? ImportWithProfile(chosen->data().toInt()) : -1;
+}
+
+void OrvMainWindow::InstallQtTranslations()
+{
+    for (QObject* old : qtTranslators_) {
+        QCoreApplication::removeTranslator(static_cast<QTranslator*>(old));
+        delete old;
+    }
+    qtTranslators_.clear();
+    const QLocale locale(OrvLanguage()->GetLanguageID() == OrvLanguageGerman ? QLocale::German : QLocale::English);
+    const QString directory = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char* catalogue : {"qtbase", "qt"}) {
+        auto* translator = new QTranslator(this);
+        if (translator->load(locale, QLatin1String(catalogue), QStringLiteral("_"), directory)) {
+            QCoreApplication::installTranslator(translator);
+            qtTranslators_.push_back(translator);
+            break;   // "qt" only includes "qtbase" and the other modules
+        }
+        delete translator;
+    }
+}
+
+QString OrvMainWindow::WithCalendarSuffix(const QString& path)
+{
+    if (path.isEmpty() || path.endsWith(QLatin1String(".ics"), Qt::CaseInsensitive)) return path;
+    // A name ending in a point gets no second one.
+    return path + (path.endsWith(QLatin1Char('.')) ? QStringLiteral("ics") : QStringLiteral(".ics"));
+}
+
+void OrvMainWindow::ShowLoadedCalendar(int calendar)
+{
+    loadedCalendar_ = calendar;
+    if (topArea_) topArea_->AccessPane()->CalendarsGroup()->ShowLoaded(calendar);
 }
 
 void OrvMainWindow::UpdateStatus(const QString& text)
@@ -435,7 +561,8 @@ void OrvMainWindow::ToggleBottomArea()
     // The splitter scales sizes that do not add up to its room; give it
     // exactly its room so that the remembered height comes back unchanged.
     const int total = qMax(frame_->height() - mainSplitter_->handleWidth(), 200);
-    const int lower = bottom->rememberedHeight > 0 ? bottom->rememberedHeight : total / 4;
+    const int lower = qMax(bottom->rememberedHeight > 0 ? bottom->rememberedHeight : total / 4,
+                           bottom->minimumSizeHint().height());
     mainSplitter_->setSizes({qMax(total - lower, 1), lower});
 }
 
@@ -776,16 +903,25 @@ bool OrvMainWindow::IsPortalCommand(int command)
 
 int OrvMainWindow::DownloadCalendar(const OrvMainQuery* query, bool replace)
 {
+    lastQuery_ = query;
+    lastReplace_ = replace;
     const int login = EnsureLogin();
     if (login != 0 && portal_->LastFailure() != OrvTransportFailure::None) {
         ReportFailure(TEXT_DOWNLOAD_FAILED, login);
+        // The calendar loaded before is still the one shown.
+        ShowLoadedCalendar(loadedCalendar_);
         return login;
     }
     const int result = portal_->GetCalendarFile(query ? &query->query : nullptr, CalendarFileName);
     if (result != 0) {
         ReportFailure(TEXT_DOWNLOAD_FAILED, result);
+        ShowLoadedCalendar(loadedCalendar_);
         return result;
     }
+    // Merged into what was there, the user's own calendar is no longer the
+    // whole content of a query's download.
+    if (replace || loadedCalendar_ <= 0) ShowLoadedCalendar(query ? query->id : 0);
+    else ShowLoadedCalendar(-1);
     int keptLocal = 0;
     std::vector<std::unique_ptr<OrvCalendarComponent>> taken;
     if (replace) {
@@ -1004,11 +1140,13 @@ int OrvMainWindow::ImportWithProfile(int profileID)
     if (!profile) return -1;
     QString path;
     if (hooks_.chooseFile) path = hooks_.chooseFile(false);
-    else path = QFileDialog::getOpenFileName(this, QString(), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
+    else path = QFileDialog::getOpenFileName(this, Text(TEXT_IMPORT_TITLE), QString(),
+                                             Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
     if (path.isEmpty()) return -1;
     const QByteArray local = path.toLocal8Bit();
     if (local.size() > 256) return -1;
     std::vector<std::unique_ptr<OrvCalendarComponent>> taken = TakeLocalChanges();
+    ShowLoadedCalendar(-1);
     calendar_->Clear();
     calendar_->addresses.Destroy();
     calendar_->Load(local.toStdString());
@@ -1029,8 +1167,18 @@ int OrvMainWindow::ImportWithProfile(int profileID)
 int OrvMainWindow::ExportCalendar()
 {
     QString path;
-    if (hooks_.chooseFile) path = hooks_.chooseFile(true);
-    else path = QFileDialog::getSaveFileName(this, QString(), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
+    if (hooks_.chooseFile) {
+        path = hooks_.chooseFile(true);
+    } else {
+        // Qt's own dialog rather than the desktop's, so that it speaks the
+        // interface's language and adds the suffix itself as well.
+        QFileDialog dialog(this, Text(TEXT_EXPORT_TITLE), QString(), Text(TEXT_ICS_FILES) + QStringLiteral(" (*.ics)"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("ics"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) path = dialog.selectedFiles().first();
+    }
+    path = WithCalendarSuffix(path);
     if (path.isEmpty()) return -1;
     // Other programs read the file: RFC 5545, not the calendar file's own
     // dialect.
@@ -1186,7 +1334,9 @@ int OrvMainWindow::Event(const OrvEvent& event)
         return event.type;
     case ORV_CMD_RELOAD_LANGUAGE:
         OrvLoadLanguage();
-        for (OrvPullDownItem* menu : menus_) menu->Retitle();
+        InstallQtTranslations();
+        // Other titles may claim other letters.
+        OrvAssignAccessKeys(menus_);
         return event.type;
     case ORV_CMD_LOGIN_SEQUENCE:
         LoginSequence();

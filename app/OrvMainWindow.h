@@ -35,7 +35,9 @@ class OrvHTTPClientWindow;
 class OrvImportRegisterWindow;
 class OrvPluginHost;
 class OrvSharedDate;
+class QAction;
 class QLabel;
+class QScrollArea;
 class QSplitter;
 class QToolBar;
 
@@ -53,6 +55,8 @@ public:
     OrvMainTopArea(const OrvPaneSources* sources, QWidget* parent = nullptr);
 
     OrvAccessPane* AccessPane() const { return access_; }
+    // The access pane scrolls when the window is too low for its groups.
+    QScrollArea* AccessScroller() const { return scroller_; }
     OrvWorkPane* WorkPane() const { return work_; }
     QSplitter* Splitter() const { return splitter_; }
     bool IsLeftPaneShown() const { return leftShown_; }
@@ -64,6 +68,7 @@ public:
 
 private:
     QSplitter* splitter_;
+    QScrollArea* scroller_;
     OrvAccessPane* access_;
     OrvWorkPane* work_;
     bool leftShown_ = true;
@@ -77,6 +82,10 @@ public:
     // Height of the bottom area inside the main splitter, remembered while
     // the area is hidden (0: not yet shown).
     int rememberedHeight = 0;
+    // Room for the tab bar and six rows of the tallest register table, so
+    // that neither the splitter nor a small window can squeeze it away.
+    QSize minimumSizeHint() const override;
+    static constexpr int minimumRows = 6;
 };
 
 // Dialogs that the commands open. Each hook may be replaced (tests run
@@ -174,6 +183,16 @@ public:
     std::vector<OrvMenuListEntry> FetchQueries();
     // Entries for the process's query list as it stands, without fetching.
     std::vector<OrvMenuListEntry> SnapshotQueries();
+    // Which calendar the document holds (see OrvPaneSources::loadedCalendar).
+    int LoadedCalendar() const { return loadedCalendar_; }
+    // The window's own actions of the standard shortcuts, by command.
+    QAction* ShortcutAction(int command) const;
+    // Qt's own texts (file dialogs, standard buttons) in the interface's
+    // language; called whenever the language library is loaded.
+    void InstallQtTranslations();
+    // A path of the export dialog with ".ics" added when it has no suffix
+    // of that name (any case).
+    static QString WithCalendarSuffix(const QString& path);
     // The name of the file the calendar download writes.
     static constexpr const char* CalendarFileName = "Calendar.ics";
     // Beside it: the changes the portal has not confirmed yet.
@@ -192,6 +211,9 @@ protected:
 private:
     void CreateColoursAndFonts();
     void CreateToolBar();
+    void CreateShortcuts();
+    int ImportByKey();
+    void ShowLoadedCalendar(int calendar);
     void UpdateStatus(const QString& text = QString());
     void ToggleBottomArea();
     void ShowBottomArea();
@@ -291,4 +313,12 @@ private:
 
     std::vector<QColor> colours_;
     std::vector<QFont> fonts_;
+
+    int loadedCalendar_ = -1;
+    // The download F5 repeats: the last one asked for (at first the user's
+    // calendar, as at start-up).
+    const OrvMainQuery* lastQuery_ = nullptr;
+    bool lastReplace_ = false;
+    std::vector<std::pair<int, QAction*>> shortcuts_;
+    std::vector<QObject*> qtTranslators_;
 };

@@ -7,7 +7,8 @@ PKGS=(build-essential cmake ninja-build pkg-config git
       libgtest-dev libgmock-dev libbenchmark-dev
       clang libclang-rt-14-dev
       xvfb xauth
-      libical-dev python3-icalendar)
+      libical-dev python3-icalendar
+      qt6-translations-l10n libqt6svg6)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -124,6 +124,27 @@ ZafUTimeData OrvTableBack(int mode, const ZafUTimeData& current)
     return Step(mode, current, -1);
 }
 
+ZafUTimeData OrvTableKeyTarget(int mode, const ZafUTimeData& current, OrvTableKey key, const ZafUTimeData& today)
+{
+    ZafUTimeData next = OrvNoon(current);
+    const int week = mode == ORV_VIEW_DAY ? 1 : 7;
+    switch (key) {
+    case OrvTableKey::Left: next.AddDays(-1); break;
+    case OrvTableKey::Right: next.AddDays(1); break;
+    case OrvTableKey::Up: next.AddDays(-week); break;
+    case OrvTableKey::Down: next.AddDays(week); break;
+    case OrvTableKey::PageUp: return Step(ORV_VIEW_MONTH, current, -1);
+    case OrvTableKey::PageDown: return Step(ORV_VIEW_MONTH, current, 1);
+    case OrvTableKey::Home: return OrvNoon(today);
+    }
+    return next;
+}
+
+bool OrvInCurrentMonth(const ZafUTimeData& day, const ZafUTimeData& current)
+{
+    return day.Year() == current.Year() && day.Month() == current.Month();
+}
+
 ZafUTimeData OrvMonthForward(const ZafUTimeData& current)
 {
     return SameDayInMonth(current.Year(), current.Month() + 1, 1);

@@ -47,6 +47,18 @@ std::vector<ZafUTimeData> OrvTableDays(int mode, const ZafUTimeData& current);
 ZafUTimeData OrvTableForward(int mode, const ZafUTimeData& current);
 ZafUTimeData OrvTableBack(int mode, const ZafUTimeData& current);
 
+// Keys of the month table's keyboard navigation.
+enum class OrvTableKey { Left, Right, Up, Down, PageUp, PageDown, Home };
+// The day a key moves the table's current date to, at 12:00: left and
+// right one day, up and down one week (one day in day mode, whose grid has
+// no rows), page up and down one month keeping the day of the month as the
+// month commands do, home today.
+ZafUTimeData OrvTableKeyTarget(int mode, const ZafUTimeData& current, OrvTableKey key, const ZafUTimeData& today);
+
+// True when day lies in the month of the current date: the other days of
+// the grid are drawn dimmed.
+bool OrvInCurrentMonth(const ZafUTimeData& day, const ZafUTimeData& current);
+
 // Navigation of the small calendar: first of the next or previous month at
 // 12:00.
 ZafUTimeData OrvMonthForward(const ZafUTimeData& current);

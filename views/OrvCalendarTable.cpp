@@ -1,6 +1,7 @@
 #include "views/OrvCalendarTable.h"
 
 #include <QAction>
+#include <QKeyEvent>
 #include <QContextMenuEvent>
 #include <QLabel>
 #include <QMenu>
@@ -10,6 +11,8 @@
 
 #include "app/OrvCalendarConfig.h"
 #include "app/OrvLanguageLib.h"
+#include "model/OrvCalendar.h"
+#include "platform/qt/OrvMessageWindow.h"
 #include "platform/qt/OrvQtEvent.h"
 #include "platform/qt/OrvQtText.h"
 #include "views/OrvViewSupport.h"
@@ -30,6 +33,44 @@ const TableColours& Colours()
 QString Text(int number)
 {
     return OrvQString(OrvText(number));
+}
+
+// Width of an image in the widget's pixels: a high-density image counts
+// its device-independent size.
+int ImageWidth(const QPixmap& image)
+{
+    return qRound(image.deviceIndependentSize().width());
+}
+
+// Texts of the table's own questions.
+constexpr int TEXT_MORE_ENTRIES = 332;
+
+// Caption colour of a day header whose day lies outside the current month.
+const QColor kDimmedText(150, 150, 150);
+
+// The title as it fits: whole, with month names cut to three letters and a
+// point ("Dez. 2026"), the first of two months alone, or elided.
+QString FitTitle(const QFontMetrics& metrics, const QString& title, int room)
+{
+    if (metrics.horizontalAdvance(title) <= room) return title;
+    QString shortTitle;
+    const QStringList words = title.split(QLatin1Char(' '));
+    for (const QString& word : words) {
+        if (!shortTitle.isEmpty()) shortTitle += QLatin1Char(' ');
+        const bool name = word.size() > 4 && word.at(0).isLetter();
+        shortTitle += name ? word.left(3) + QLatin1Char('.') : word;
+    }
+    if (metrics.horizontalAdvance(shortTitle) <= room) return shortTitle;
+    // Of two months the first one, whole, rather than both cut.
+    const QString first = shortTitle.section(QString::fromUtf8(" \u2013 "), 0, 0);
+    if (metrics.horizontalAdvance(first) <= room) return first;
+    return metrics.elidedText(shortTitle, Qt::ElideRight, room);
+}
+
+QString MonthYear(const ZafUTimeData& date)
+{
+    const int month = date.Month();
+    return (month >= 1 && month <= 12 ? Text(5 + month) : QString()) + QLatin1Char(' ') + QString::number(date.Year());
 }
 
 QColor CategoryColour(OrvCalendarConfig* config, int category)
@@ -71,6 +112,25 @@ void OrvFlatButton::SetAlignment(Qt::Alignment alignment)
     update();
 }
 
+void OrvFlatButton::SetElided(bool elided)
+{
+    elided_ = elided;
+    update();
+}
+
+int OrvFlatButton::TextRoom() const
+{
+    int room = width() - (left_.isNull() ? 2 : ImageWidth(left_) + 1);
+    if (!right_.isNull()) room -= ImageWidth(right_) + 5;
+    return std::max(0, room);
+}
+
+QString OrvFlatButton::ShownText() const
+{
+    if (!elided_) return text();
+    return fontMetrics().elidedText(text(), Qt::ElideRight, TextRoom());
+}
+
 void OrvFlatButton::SetLeftImage(const QPixmap& image)
 {
     left_ = image;
@@ -86,7 +146,7 @@ void OrvFlatButton::SetRightImage(const QPixmap& image)
 QSize OrvFlatButton::sizeHint() const
 {
     QSize text = fontMetrics().size(Qt::TextSingleLine, this->text());
-    return QSize(text.width() + 6 + left_.width() + right_.width(), std::max(text.height(), 16));
+    return QSize(text.width() + 6 + ImageWidth(left_) + ImageWidth(right_), std::max(text.height(), 16));
 }
 
 void OrvFlatButton::paintEvent(QPaintEvent*)
@@ -96,16 +156,16 @@ void OrvFlatButton::paintEvent(QPaintEvent*)
     painter.fillRect(area, background_);
     if (!left_.isNull()) {
         painter.drawPixmap(0, 0, left_);
-        area.setLeft(left_.width() + 1);
+        area.setLeft(ImageWidth(left_) + 1);
     } else {
         area.setLeft(2);
     }
     if (!right_.isNull()) {
-        painter.drawPixmap(width() - right_.width(), 0, right_);
-        area.setRight(width() - right_.width() - 5);
+        painter.drawPixmap(width() - ImageWidth(right_), 0, right_);
+        area.setRight(width() - ImageWidth(right_) - 5);
     }
     painter.setPen(isEnabled() ? textColour_ : palette().color(QPalette::Disabled, QPalette::Text));
-    painter.drawText(area, int(alignment_ | Qt::TextSingleLine), text());
+    painter.drawText(area, int(alignment_ | Qt::TextSingleLine), ShownText());
 }
 
 // ---------------------------------------------------------------------------
@@ -124,7 +184,25 @@ OrvCalendarTableEvent::OrvCalendarTableEvent(OrvCalendarTableDay* cell, const Or
     highlightImage_ = item.hasHighlightEntry ? ORV_IMAGE_HIGHLIGHT : nullptr;
     SetLeftImage(OrvViewImage(publishImage_));
     SetRightImage(OrvViewImage(highlightImage_));
+    SetElided(true);
     setText(OrvQString(OrvEntryCaption(item.start, item.summary, item.allDay)));
+    // The whole caption, however narrow the cell.
+    setToolTip(text());
+}
+
+QString OrvCalendarTableEvent::ShownText() const
+{
+    const QFontMetrics metrics = fontMetrics();
+    const int room = TextRoom();
+    const QString caption = text();
+    if (metrics.horizontalAdvance(caption) <= room) return caption;
+    const QString summary = OrvQString(item_.summary.c_str());
+    const QString time = caption.left(caption.size() - summary.size());   // "%H:%M "
+    const int timeWidth = metrics.horizontalAdvance(time);
+    // The time only with room for a few letters of the title beside it.
+    if (room - timeWidth >= metrics.horizontalAdvance(QStringLiteral("Abcd\u2026")))
+        return time + metrics.elidedText(summary, Qt::ElideRight, room - timeWidth);
+    return metrics.elidedText(summary.isEmpty() ? caption : summary, Qt::ElideRight, room);
 }
 
 void OrvCalendarTableEvent::SetSelected(bool selected)
@@ -136,6 +214,7 @@ void OrvCalendarTableEvent::SetSelected(bool selected)
 void OrvCalendarTableEvent::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) cell_->Table()->SelectEntry(this);
+    cell_->Table()->setFocus(Qt::MouseFocusReason);
     event->accept();
 }
 
@@ -160,6 +239,7 @@ void OrvCalendarTableEvent::resizeEvent(QResizeEvent* event)
 {
     // The caption follows the event (its summary may have been edited).
     setText(OrvQString(OrvEntryCaption(item_.start, item_.summary, item_.allDay)));
+    setToolTip(text());
     OrvFlatButton::resizeEvent(event);
 }
 
@@ -175,16 +255,42 @@ OrvCalendarTableDayHeader::OrvCalendarTableDayHeader(OrvCalendarTableDay* cell) 
     small.setPixelSize(10);
     button_->setFont(small);
     connect(button_, &QAbstractButton::clicked, this, [cell]() { cell->Table()->ChooseDay(cell); });
+    more_ = new OrvFlatButton(this);
+    more_->setObjectName(QStringLiteral("OrvCalendarTableMore"));
+    more_->setFont(small);
+    more_->SetAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    QFont bold = small;
+    bold.setBold(true);
+    more_->setFont(bold);
+    more_->hide();
+    connect(more_, &QAbstractButton::clicked, this, [cell]() { cell->Table()->OpenDay(cell); });
 }
 
 void OrvCalendarTableDayHeader::SetColour(const QColor& colour)
 {
     button_->SetBackground(colour);
+    more_->SetBackground(colour);
+}
+
+void OrvCalendarTableDayHeader::SetHiddenCount(int count)
+{
+    if (count <= 0) {
+        more_->hide();
+        more_->setText(QString());
+    } else {
+        more_->setText(QStringLiteral("+%1").arg(count));
+        more_->setToolTip(Text(TEXT_MORE_ENTRIES).replace(QLatin1String("%d"), QString::number(count)));
+        more_->show();
+    }
+    resizeEvent(nullptr);
 }
 
 void OrvCalendarTableDayHeader::resizeEvent(QResizeEvent*)
 {
-    button_->setGeometry(0, 0, width(), height());
+    // The marker takes the right end; the date keeps the rest.
+    const int marker = more_->isVisibleTo(this) ? more_->fontMetrics().horizontalAdvance(more_->text()) + 8 : 0;
+    button_->setGeometry(0, 0, std::max(0, width() - marker), height());
+    more_->setGeometry(width() - marker, 0, marker, height());
 }
 
 // ---------------------------------------------------------------------------
@@ -214,6 +320,11 @@ void OrvCalendarTableDay::SetSelected(bool selected)
     Recolour();
 }
 
+bool OrvCalendarTableDay::InCurrentMonth() const
+{
+    return OrvInCurrentMonth(date_, table_->CurrentDate());
+}
+
 OrvCellState OrvCalendarTableDay::State() const
 {
     // The table decides which cell is the current one.
@@ -225,6 +336,7 @@ void OrvCalendarTableDay::Recolour()
     OrvCellState state = State();
     colour_ = OrvQColor(OrvCellColour(state));
     header_->SetColour(OrvQColor(OrvDayHeaderColour(state)));
+    header_->Button()->SetTextColour(InCurrentMonth() ? QColor(Qt::black) : kDimmedText);
     update();
 }
 
@@ -262,10 +374,18 @@ void OrvCalendarTableDay::StackEntries(int step)
 {
     QRect client = ClientRect();
     int y = client.top() + 1;
+    int hidden = 0;
     for (OrvCalendarTableEvent* entry : entries_) {
         entry->setGeometry(1, y, std::max(0, width() - 2), OrvCalendarTableEvent::entryHeight);
+        // An entry that would stick out below the cell is left out and
+        // counted by the day header's marker instead.
+        const bool fits = y + OrvCalendarTableEvent::entryHeight <= height();
+        entry->setVisible(fits);
+        if (!fits) ++hidden;
         y += step;
     }
+    hidden_ = hidden;
+    header_->SetHiddenCount(hidden);
 }
 
 int OrvCalendarTableDay::Event(const OrvEvent& event)
@@ -286,6 +406,7 @@ int OrvCalendarTableDay::Event(const OrvEvent& event)
 void OrvCalendarTableDay::mousePressEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton) table_->ChooseDay(this);
+    table_->setFocus(Qt::MouseFocusReason);
     event->accept();
 }
 
@@ -343,6 +464,13 @@ OrvCalendarTableHeader::OrvCalendarTableHeader(OrvCalendarTable* table) : QWidge
     QPixmap right = OrvViewImage(ORV_IMAGE_ARROW_RIGHT);
     if (right.isNull()) forward_->setArrowType(Qt::RightArrow);
     else forward_->setIcon(right);
+    title_ = new QLabel(this);
+    title_->setObjectName(QStringLiteral("OrvCalendarTableTitle"));
+    QFont titleFont = title_->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.15);
+    title_->setFont(titleFont);
+    title_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     for (int mode = 1; mode <= 4; ++mode) {
         auto* button = new QToolButton(this);
         button->setAutoRaise(true);
@@ -367,13 +495,39 @@ void OrvCalendarTableHeader::ShowMode(int mode)
     for (int m = 1; m <= 4; ++m) modes_[m - 1]->setChecked(m == mode);
 }
 
+void OrvCalendarTableHeader::SetTitle(const QString& title)
+{
+    titleText_ = title;
+    title_->setToolTip(title);
+    resizeEvent(nullptr);
+}
+
+QSize OrvCalendarTableHeader::minimumSizeHint() const
+{
+    int width = 8 + 2 * kHeaderButtonHeight + today_->fontMetrics().horizontalAdvance(today_->text()) + 21;
+    for (QToolButton* button : modes_) width += button->fontMetrics().horizontalAdvance(button->text()) + 21;
+    width += title_->fontMetrics().horizontalAdvance(QStringLiteral("Mai 2026"));
+    return QSize(width, kHeaderButtonHeight);
+}
+
 void OrvCalendarTableHeader::resizeEvent(QResizeEvent*)
 {
+    // The buttons are as wide as their captions plus 21 pixels; in a narrow
+    // table they give up part of that margin before the title is cut.
+    const QFontMetrics titleMetrics = title_->fontMetrics();
+    // Room for at least a short month and year ("Dez. 2026").
+    const int wanted = titleMetrics.horizontalAdvance(QStringLiteral("Mmm. 2026"));
+    int margin = 21;
+    for (; margin > 8; --margin) {
+        int used = 4 + 2 * kHeaderButtonHeight + today_->fontMetrics().horizontalAdvance(today_->text()) + margin + 16;
+        for (QToolButton* button : modes_) used += button->fontMetrics().horizontalAdvance(button->text()) + margin;
+        if (width() - used >= wanted) break;
+    }
     int y = std::max(0, (height() - kHeaderButtonHeight) / 2);
     int x = 4;
     back_->setGeometry(x, y, kHeaderButtonHeight, kHeaderButtonHeight);
     x += kHeaderButtonHeight;
-    int todayWidth = today_->fontMetrics().horizontalAdvance(today_->text()) + 21;
+    int todayWidth = today_->fontMetrics().horizontalAdvance(today_->text()) + margin;
     today_->setGeometry(x, y, todayWidth, kHeaderButtonHeight);
     x += todayWidth;
     forward_->setGeometry(x, y, kHeaderButtonHeight, kHeaderButtonHeight);
@@ -381,10 +535,16 @@ void OrvCalendarTableHeader::resizeEvent(QResizeEvent*)
     int right = width() - 4;
     for (int mode = 4; mode >= 1; --mode) {
         QToolButton* button = modes_[mode - 1];
-        int w = button->fontMetrics().horizontalAdvance(button->text()) + 21;
+        int w = button->fontMetrics().horizontalAdvance(button->text()) + margin;
         right -= w;
         button->setGeometry(right, y, w, kHeaderButtonHeight);
     }
+    // The title between the navigation and the modes, shortened when short
+    // of room.
+    x += kHeaderButtonHeight + 8;
+    const int room = std::max(0, right - 8 - x);
+    title_->setGeometry(x, y, room, kHeaderButtonHeight);
+    title_->setText(FitTitle(titleMetrics, titleText_, room));
 }
 
 // ---------------------------------------------------------------------------
@@ -438,6 +598,7 @@ OrvCalendarTable::OrvCalendarTable(QWidget* parent) : QWidget(parent)
     OrvSetClassID(this, classID);
     Colours();
     setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
     date_ = OrvSharedDate::Instance();
     date_->AddListener(this);
     BuildGrid();
@@ -589,6 +750,81 @@ void OrvCalendarTable::LayoutDates()
     }
     redate_ = 3;
     if (dayNames_) dayNames_->Arrange(mode_, current);
+    UpdateTitle();
+}
+
+void OrvCalendarTable::UpdateTitle()
+{
+    if (!header_ || cells_.empty()) return;
+    const ZafUTimeData current = CurrentDate();
+    QString title = MonthYear(current);
+    // Four weeks or a week across a month's end name both months.
+    if (mode_ == ORV_VIEW_FOURWEEKS || mode_ == ORV_VIEW_WEEK) {
+        const ZafUTimeData first = cells_.front()->Date(), last = cells_.back()->Date();
+        if (!OrvInCurrentMonth(first, last)) title = MonthYear(first) + QString::fromUtf8(" \u2013 ") + MonthYear(last);
+    }
+    header_->SetTitle(title);
+}
+
+QSize OrvCalendarTable::minimumSizeHint() const
+{
+    const int rows = std::max(1, OrvGridRows(mode_));
+    const int header = header_ ? std::max(headerHeight_, 0) : 0;
+    const int width = header_ ? header_->minimumSizeHint().width() : 7 * 30;
+    return QSize(width, header + (dayNames_ ? dayNamesHeight_ : 0) +
+                            rows * (OrvCalendarTableDayHeader::stripHeight + 2) + 1);
+}
+
+void OrvCalendarTable::MoveTo(const ZafUTimeData& day)
+{
+    SelectEntry(nullptr);
+    // A day the grid shows only moves the selection, as a click does;
+    // another day lays the grid out anew around it.
+    if (CellOf(day)) Event(OrvEvent(ORV_CMD_DAY_CHOSEN, OrvTimeValue(OrvNoon(day)), this));
+    else Event(OrvEvent(ORV_CMD_SET_DATE, OrvTimeValue(OrvNoon(day))));
+}
+
+void OrvCalendarTable::keyPressEvent(QKeyEvent* event)
+{
+    static const struct {
+        int key;
+        OrvTableKey move;
+    } moves[] = {
+        {Qt::Key_Left, OrvTableKey::Left},     {Qt::Key_Right, OrvTableKey::Right},
+        {Qt::Key_Up, OrvTableKey::Up},         {Qt::Key_Down, OrvTableKey::Down},
+        {Qt::Key_PageUp, OrvTableKey::PageUp}, {Qt::Key_PageDown, OrvTableKey::PageDown},
+        {Qt::Key_Home, OrvTableKey::Home},
+    };
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    for (const auto& m : moves) {
+        if (event->key() != m.key) continue;
+        MoveTo(OrvTableKeyTarget(mode_, CurrentDate(), m.move, ZafUTimeData::Now()));
+        event->accept();
+        return;
+    }
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (selectedEntry_) {
+            SendCommand(OrvEvent(ORV_CMD_EDIT_EVENT, 0, selectedEntry_->EventDate()));
+        } else {
+            OrvNewEventRequest request{OrvNoon(CurrentDate()), 0};
+            SendCommand(OrvEvent(ORV_CMD_NEW_EVENT, 0, &request));
+        }
+        event->accept();
+        return;
+    case Qt::Key_Delete:
+        // The delete command asks before anything goes (the series
+        // question, or whether the whole event is to go).
+        if (selectedEntry_) SendCommand(OrvEvent(ORV_CMD_DELETE_EVENT, 0, selectedEntry_->EventDate()));
+        event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
 }
 
 void OrvCalendarTable::LayoutGrid()
@@ -671,6 +907,18 @@ void OrvCalendarTable::ChooseDay(OrvCalendarTableDay* cell)
 {
     SelectEntry(nullptr);
     Event(OrvEvent(ORV_CMD_DAY_CHOSEN, OrvTimeValue(OrvNoon(cell->Date())), this));
+}
+
+void OrvCalendarTable::OpenDay(OrvCalendarTableDay* cell)
+{
+    if (!cell) return;
+    const ZafUTimeData day = OrvNoon(cell->Date());
+    SelectEntry(nullptr);
+    ApplyDate(day);
+    if (mode_ != ORV_VIEW_DAY) {
+        Event(OrvEvent(ORV_CMD_VIEW_MODE, ORV_VIEW_DAY));
+        if (header_) header_->ShowMode(ORV_VIEW_DAY);
+    }
 }
 
 void OrvCalendarTable::SelectEntry(OrvCalendarTableEvent* entry)

@@ -63,15 +63,23 @@ public:
     void SetAlignment(Qt::Alignment alignment);
     void SetLeftImage(const QPixmap& image);
     void SetRightImage(const QPixmap& image);
+    // A caption wider than the button ends in an ellipsis instead of being
+    // cut off.
+    void SetElided(bool elided);
+    // The caption as painted (elided when it does not fit).
+    virtual QString ShownText() const;
     QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    // Width left for the caption beside the images.
+    int TextRoom() const;
 
 private:
     QColor background_;
     QColor textColour_ = Qt::black;
     Qt::Alignment alignment_ = Qt::AlignCenter;
+    bool elided_ = false;
     QPixmap left_;
     QPixmap right_;
 };
@@ -93,8 +101,12 @@ public:
     // Names of the images chosen from the event (null: none).
     const char* PublishImageName() const { return publishImage_; }
     const char* HighlightImageName() const { return highlightImage_; }
-    // "%H:%M summary" as shown.
+    // "%H:%M summary", the whole caption (also the tooltip).
     QString Caption() const { return text(); }
+    // What fits: the caption, else the time and the summary cut with an
+    // ellipsis, and in a narrow cell the cut summary alone, since the
+    // title tells entries apart better than the time does.
+    QString ShownText() const override;
 
     void SetSelected(bool selected);
 
@@ -122,13 +134,18 @@ public:
     static constexpr int stripHeight = 14;
     explicit OrvCalendarTableDayHeader(OrvCalendarTableDay* cell);
     OrvFlatButton* Button() const { return button_; }
+    // The "+n" marker of entries that do not fit into the cell; a click
+    // opens the day alone. Hidden while every entry fits.
+    OrvFlatButton* MoreButton() const { return more_; }
     void SetColour(const QColor& colour);
+    void SetHiddenCount(int count);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
     OrvFlatButton* button_;
+    OrvFlatButton* more_;
 };
 
 // One day cell.
@@ -147,6 +164,10 @@ public:
     void SetSelected(bool selected);
     OrvCalendarTableDayHeader* DayHeader() const { return header_; }
     const std::vector<OrvCalendarTableEvent*>& Entries() const { return entries_; }
+    // Entries left out because the cell is too low for them.
+    int HiddenCount() const { return hidden_; }
+    // False for a day of another month than the current date's (dimmed).
+    bool InCurrentMonth() const;
     QColor Colour() const { return colour_; }
     OrvCellState State() const;
 
@@ -175,6 +196,7 @@ private:
     OrvCalendarTableDayHeader* header_;
     ZafUTimeData date_;
     bool selected_ = false;
+    int hidden_ = 0;
     QColor colour_;
     std::vector<OrvCalendarTableEvent*> entries_;
 };
@@ -189,9 +211,16 @@ public:
     QToolButton* BackButton() const { return back_; }
     QToolButton* TodayButton() const { return today_; }
     QToolButton* ForwardButton() const { return forward_; }
+    // The month and year shown ("Dezember 2026"; two months when the grid
+    // spans them).
+    QLabel* TitleLabel() const { return title_; }
+    QString Title() const { return titleText_; }
+    void SetTitle(const QString& title);
     // The button of a view mode (1..4), null for another.
     QToolButton* ModeButton(int mode) const;
     void ShowMode(int mode);
+    // Room for the buttons and a short title.
+    QSize minimumSizeHint() const override;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -201,6 +230,8 @@ private:
     QToolButton* back_;
     QToolButton* today_;
     QToolButton* forward_;
+    QLabel* title_;
+    QString titleText_;
     QToolButton* modes_[4];   // modes 1..4
 };
 
@@ -280,14 +311,25 @@ public:
 
     // Called by cells and entries on user clicks.
     void ChooseDay(OrvCalendarTableDay* cell);
+    // The day of the cell alone (day mode), for the entries that did not fit.
+    void OpenDay(OrvCalendarTableDay* cell);
     void SelectEntry(OrvCalendarTableEvent* entry);
     void EntryGone(OrvCalendarTableEvent* entry);
     void OpenContextMenu(OrvCalendarTableDay* cell, OrvCalendarTableEvent* entry, const QPoint& globalPos);
 
+    // Header, weekday row and a day header with its marker per cell.
+    QSize minimumSizeHint() const override;
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Arrows move the current day, page up and down the month, home goes
+    // to today, enter opens the selected entry or creates an event on the
+    // day, delete deletes the selected entry after a question.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void MoveTo(const ZafUTimeData& day);
+    void UpdateTitle();
     void BuildGrid();
     void DestroyCells();
     void LayoutDates();

@@ -76,6 +76,7 @@ OrvCalendarWindowHeader::OrvCalendarWindowHeader(OrvCalendarWindow* window) : QW
     for (OrvFlatButton* b : {month_, year_}) {
         b->setFont(small);
         b->SetBackground(kHeaderBackground);
+        b->SetElided(true);
     }
     auto makeButton = [this, window](const char* image, Qt::ArrowType fallback, int command) {
         auto* button = new QToolButton(this);
@@ -96,16 +97,18 @@ OrvCalendarWindowHeader::OrvCalendarWindowHeader(OrvCalendarWindow* window) : QW
 void OrvCalendarWindowHeader::resizeEvent(QResizeEvent*)
 {
     QFontMetrics metrics(month_->font());
-    int x = 0;
-    int monthWidth = metrics.horizontalAdvance(Text(14)) + 13;
-    month_->setGeometry(x, 4, monthWidth, 18);
-    x += monthWidth;
+    // The three image buttons keep their places relative to each other but
+    // stand at the right edge, so that a long month name in a wide font
+    // cannot push the forward arrow out of the window; month and year share
+    // what is left.
+    const int arrows = std::max(0, width() - 48);
     int yearWidth = metrics.horizontalAdvance("2088") + 13;
-    year_->setGeometry(x, 4, yearWidth, 18);
-    x += yearWidth;
-    back_->setGeometry(x, 4, 16, 18);
-    today_->setGeometry(x + 16, 4, 16, 18);
-    forward_->setGeometry(x + 32, 2, 16, 18);
+    int monthWidth = std::min(metrics.horizontalAdvance(Text(14)) + 13, std::max(0, arrows - yearWidth));
+    month_->setGeometry(0, 4, monthWidth, 18);
+    year_->setGeometry(monthWidth, 4, std::min(yearWidth, std::max(0, arrows - monthWidth)), 18);
+    back_->setGeometry(arrows, 4, 16, 18);
+    today_->setGeometry(arrows + 16, 4, 16, 18);
+    forward_->setGeometry(arrows + 32, 2, 16, 18);
 }
 
 void OrvCalendarWindowHeader::paintEvent(QPaintEvent*)

@@ -1,5 +1,6 @@
 #include "platform/qt/OrvLayoutStorage.h"
 
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +14,11 @@ QString BitmapPath(const QString& name)
 {
     return QStringLiteral(":%1/bitmaps/%2.png").arg(QLatin1String(OrvLayoutStorage::Root), name);
 }
+
+QString DoubleBitmapPath(const QString& name) { return BitmapPath(name + QStringLiteral("@2x")); }
+
+// The screens' largest device pixel ratio.
+qreal ScreenRatio() { return qApp ? qApp->devicePixelRatio() : 1.0; }
 }  // namespace
 
 OrvLayoutStorage::~OrvLayoutStorage()
@@ -48,6 +54,13 @@ void OrvLayoutStorage::Close()
 QPixmap OrvLayoutStorage::Bitmap(const QString& name) const
 {
     if (!open_ || name.isEmpty()) return QPixmap();
+    // On a high-density screen the version drawn at twice the size, with
+    // the same size in device-independent pixels.
+    if (ScreenRatio() > 1.0 && QFile::exists(DoubleBitmapPath(name))) {
+        QPixmap pixmap(DoubleBitmapPath(name), "PNG");
+        pixmap.setDevicePixelRatio(2.0);
+        return pixmap;
+    }
     return QPixmap(BitmapPath(name), "PNG");
 }
 
@@ -62,7 +75,7 @@ QStringList OrvLayoutStorage::BitmapNames() const
     QStringList names;
     const QDir dir(QStringLiteral(":%1/bitmaps").arg(QLatin1String(Root)));
     for (const QString& entry : dir.entryList({QStringLiteral("*.png")}, QDir::Files, QDir::Name))
-        names.append(QFileInfo(entry).completeBaseName());
+        if (!entry.endsWith(QLatin1String("@2x.png"))) names.append(QFileInfo(entry).completeBaseName());
     return names;
 }
 
@@ -95,6 +108,12 @@ QPixmap OrvBitmap(const char* name)
 
 QIcon OrvIcon(const char* name)
 {
-    const QPixmap pixmap = OrvBitmap(name);
-    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+    OrvLayoutStorage* storage = OrvLayoutStorage::Installed();
+    const QString bitmap = QString::fromLatin1(name ? name : "");
+    if (!storage || !storage->HasBitmap(bitmap)) return QIcon();
+    // Both sizes, so that every screen gets a sharp one.
+    QIcon icon;
+    icon.addFile(BitmapPath(bitmap));
+    if (QFile::exists(DoubleBitmapPath(bitmap))) icon.addFile(DoubleBitmapPath(bitmap));
+    return icon;
 }

@@ -8,6 +8,7 @@
 
 namespace {
 bool testMode = false;
+bool testAnswer = false;
 std::vector<OrvMessageRecord>& Records()
 {
     static std::vector<OrvMessageRecord> records;
@@ -34,7 +35,7 @@ bool OrvMessageWindow::Ask(QWidget* parent, const QString& title, const QString&
 {
     if (testMode || !qApp) {
         Records().push_back({title, text});
-        return false;
+        return testMode && testAnswer;
     }
     QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No, parent);
     box.setDefaultButton(QMessageBox::No);
@@ -48,6 +49,7 @@ void OrvMessageWindow::ShowWindowText(QWidget* parent, const char* title, const 
 }
 
 void OrvMessageWindow::SetTestMode(bool on) { testMode = on; }
+void OrvMessageWindow::SetTestAnswer(bool yes) { testAnswer = yes; }
 bool OrvMessageWindow::TestMode() { return testMode; }
 const std::vector<OrvMessageRecord>& OrvMessageWindow::Recorded() { return Records(); }
 void OrvMessageWindow::ClearRecorded() { Records().clear(); }

@@ -1,7 +1,9 @@
 // Command dispatch of the main window with a portal that does not answer:
 // the areas, broadcasts, the access pane's groups, import and export,
 // deleting event dates, the about dialog and closing.
+#include <QAction>
 #include <QDialog>
+#include <QTest>
 #include <QLabel>
 #include <QPushButton>
 #include <QSplitter>
@@ -298,6 +300,67 @@ TEST_F(ImportExportTest, ImportReplacesTheCalendarAndExportWritesIt)
     calendar->Clear();
     Send(10104, 99);
     EXPECT_TRUE(calendar->events.empty());
+}
+
+TEST(ExportName, CalendarSuffixIsAddedWhenMissing)
+{
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {
+        {"/tmp/termine", "/tmp/termine.ics"},     {"/tmp/termine.ics", "/tmp/termine.ics"},
+        {"/tmp/termine.ICS", "/tmp/termine.ICS"}, {"/tmp/termine.txt", "/tmp/termine.txt.ics"},
+        {"/tmp/termine.", "/tmp/termine.ics"},    {"/tmp/v1.2/termine", "/tmp/v1.2/termine.ics"},
+        {"", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(OrvMainWindow::WithCalendarSuffix(QString::fromUtf8(c.typed)), QString::fromUtf8(c.saved)) << c.typed;
+}
+
+TEST_F(ImportExportTest, ExportWithoutSuffixWritesTheIcsFile)
+{
+    LoadCalendar();
+    window->Hooks().chooseFile = [this](bool) { return QString::fromStdString(dir_.File("ohne-endung")); };
+    Send(10105);
+    EXPECT_FALSE(std::filesystem::exists(dir_.File("ohne-endung")));
+    EXPECT_NE(dir_.Read("ohne-endung.ics").find("SUMMARY:Tanzkurs"), std::string::npos);
+}
+
+TEST_F(ImportExportTest, StandardShortcutsRunTheirCommands)
+{
+    LoadCalendar();
+    std::vector<bool> fileDialogs;   // true: save
+    window->Hooks().chooseFile = [&](bool save) {
+        fileDialogs.push_back(save);
+        return QString();
+    };
+    QApplication::setActiveWindow(window.get());
+    auto press = [this](QKeySequence key) {
+        QTest::keySequence(window.get(), key);
+        QApplication::processEvents();
+    };
+    // Each key has the window's one action; the menus only show the key.
+    for (int command : {10107, 10105, 10104, 10202, 10106}) {
+        ASSERT_NE(window->ShortcutAction(command), nullptr) << command;
+        EXPECT_EQ(window->ShortcutAction(command)->shortcut(), OrvCommandShortcut(command));
+    }
+    press(QKeySequence(Qt::CTRL | Qt::Key_E));
+    EXPECT_EQ(fileDialogs, std::vector<bool>{true}) << "Ctrl+E exports";
+    // One import profile: Ctrl+I goes straight to its file dialog.
+    press(QKeySequence(Qt::CTRL | Qt::Key_I));
+    EXPECT_EQ(fileDialogs, (std::vector<bool>{true, false})) << "Ctrl+I imports";
+    // Without scenes the new event only hints, as the menu entry does.
+    OrvMessageWindow::ClearRecorded();
+    press(QKeySequence(Qt::CTRL | Qt::Key_N));
+    ASSERT_EQ(OrvMessageWindow::Recorded().size(), 1u) << "Ctrl+N asks for a new event";
+    EXPECT_EQ(OrvMessageWindow::Recorded()[0].title, QStringLiteral("Hinweis"));
+    // F5 downloads again; without a portal that fails and says so.
+    window->StatusText()->clear();
+    press(QKeySequence(Qt::Key_F5));
+    EXPECT_TRUE(window->StatusText()->text().contains(OrvQString(OrvText(308))));
+    EXPECT_EQ(window->Calendar()->events.size(), 2u) << "a failed download keeps the calendar";
+    press(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    EXPECT_TRUE(OrvWaitFor([this]() { return !window->isVisible(); }, 3000)) << "Ctrl+Q closes";
 }
 
 TEST_F(CommandTest, AboutDialogShowsNameAndVersion)

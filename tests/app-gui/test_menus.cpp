@@ -2,6 +2,7 @@
 // the current lists, and the commands the entries send.
 #include <QAction>
 #include <QMenuBar>
+#include <QSet>
 
 #include "AppGuiFixture.h"
 #include "OrvMainMenus.h"
@@ -21,16 +22,23 @@ public:
     std::vector<OrvEvent> events;
 };
 
-// Captions of a menu's entries; separators as "-", submenus as ">" caption.
+// Captions of a menu's entries without the shortcut shown after a tab;
+// separators as "-", submenus as ">" caption.
 QStringList Captions(const QMenu* menu)
 {
     QStringList captions;
     for (const QAction* action : menu->actions()) {
         if (action->isSeparator()) captions << QStringLiteral("-");
         else if (action->menu()) captions << QStringLiteral(">") + action->text();
-        else captions << action->text();
+        else captions << action->text().section(QLatin1Char('\t'), 0, 0);
     }
     return captions;
+}
+
+// The shortcut an entry shows after its caption ("" for none).
+QString ShownShortcut(const QAction* action)
+{
+    return action->text().contains(QLatin1Char('\t')) ? action->text().section(QLatin1Char('\t'), 1) : QString();
 }
 
 QString T(int number) { return OrvQString(OrvText(number)); }
@@ -62,10 +70,12 @@ protected:
 
 TEST_F(MenuTest, SixMenusWithTitlesAndAccessKeys)
 {
+    // Each menu its own key: Kalender and Hilfe cannot have the T and E of
+    // Termin and Extras, so they take their first letters.
     const struct {
         int title;
         char key;
-    } expected[] = {{58, 'D'}, {62, 'B'}, {67, 'T'}, {25, 'T'}, {69, 'E'}, {70, 'E'}};
+    } expected[] = {{58, 'D'}, {62, 'B'}, {67, 'T'}, {25, 'K'}, {69, 'E'}, {70, 'H'}};
     ASSERT_EQ(menus.size(), 6u);
     ASSERT_EQ(bar.actions().size(), 6);
     for (size_t i = 0; i < menus.size(); ++i) {
@@ -77,8 +87,49 @@ TEST_F(MenuTest, SixMenusWithTitlesAndAccessKeys)
         // Until it first opens, a menu holds the placeholder only.
         EXPECT_EQ(Captions(menus[i]), QStringList{QStringLiteral("x")});
     }
-    // German titles: "&Datei", "&Bearbeiten", "&Termin", "Ex&tras"...
     EXPECT_EQ(menus[0]->title(), QStringLiteral("&Datei"));
+    EXPECT_EQ(menus[3]->title(), QStringLiteral("&Kalender"));
+    EXPECT_EQ(menus[5]->title(), QStringLiteral("&Hilfe"));
+}
+
+TEST_F(MenuTest, AccessKeysStayUniqueInEveryLanguage)
+{
+    for (int language : {1031, 2057}) {
+        SCOPED_TRACE(language);
+        auto* library = new OrvLanguageLib(OrvLanguageLibraryPath(language));
+        ASSERT_EQ(library->Bind(), 0);
+        OrvInstallLanguage(library);
+        ASSERT_EQ(OrvLanguage()->GetLanguageID(), language);
+        OrvAssignAccessKeys(menus);
+        QSet<char> keys;
+        for (OrvPullDownItem* menu : menus) {
+            ASSERT_NE(menu->AccessKey(), 0) << menu->title().toStdString();
+            EXPECT_FALSE(keys.contains(menu->AccessKey())) << menu->title().toStdString();
+            keys.insert(menu->AccessKey());
+            // The key is marked in the title the bar shows.
+            EXPECT_TRUE(menu->title().contains(QLatin1Char('&'))) << menu->title().toStdString();
+            EXPECT_TRUE(T(menu->TitleNumber()).contains(QLatin1Char(menu->AccessKey()), Qt::CaseInsensitive));
+        }
+    }
+    OrvLoadLanguage();
+}
+
+TEST_F(MenuTest, EntriesShowTheStandardShortcuts)
+{
+    for (OrvPullDownItem* menu : menus) menu->Rebuild();
+    const struct {
+        QAction* action;
+        QKeySequence key;
+    } cases[] = {
+        {menus[0]->actions()[5], QKeySequence(Qt::CTRL | Qt::Key_E)},   // export
+        {menus[0]->actions()[7], QKeySequence(Qt::CTRL | Qt::Key_Q)},   // exit
+        {menus[2]->actions()[0], QKeySequence(Qt::CTRL | Qt::Key_N)},   // new event
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ShownShortcut(c.action), c.key.toString(QKeySequence::NativeText)) << c.action->text().toStdString();
+    // Entries without a standard key show none.
+    EXPECT_TRUE(ShownShortcut(menus[0]->actions()[0]).isEmpty());
+    EXPECT_TRUE(ShownShortcut(menus[4]->actions()[0]).isEmpty());
 }
 
 TEST(MenuTitle, MarksTheFirstOccurrenceOfTheKey)

@@ -2,6 +2,7 @@
 // bitmaps and layouts are what the windows ask for.
 #include <QDialog>
 #include <QPushButton>
+#include <QIcon>
 #include <QImage>
 #include <QTimer>
 
@@ -67,7 +68,16 @@ TEST_F(StorageTest, HoldsEveryBitmapTheWindowsAskFor)
             for (int x = 0; x < image.width(); ++x)
                 if (qAlpha(image.pixel(x, y)) > 128) ++painted;
         EXPECT_GE(painted, 12) << "bitmap is (nearly) empty";
+        // A version drawn at twice the size for high-density screens, not
+        // the small one blown up.
+        const QIcon icon = OrvIcon(name);
+        EXPECT_TRUE(icon.availableSizes().contains(QSize(32, 32)));
+        const QImage large = icon.pixmap(QSize(16, 16), 2.0).toImage();
+        EXPECT_EQ(large.size(), QSize(32, 32));
+        EXPECT_NE(large.convertToFormat(QImage::Format_ARGB32),
+                  image.scaled(32, 32).convertToFormat(QImage::Format_ARGB32));
     }
+    for (const QString& stored : storage_->BitmapNames()) EXPECT_FALSE(stored.contains(QLatin1Char('@'))) << stored.toStdString();
     // Two bitmaps that must be told apart are not the same picture.
     EXPECT_NE(OrvBitmap("ITEM_PLUS").toImage(), OrvBitmap("ITEM_MINUS").toImage());
     EXPECT_NE(OrvBitmap("DIROPEN").toImage(), OrvBitmap("DIRCLOSE").toImage());

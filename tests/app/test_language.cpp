@@ -152,9 +152,9 @@ TEST(LanguageTables, OnlyTheUpdateTextsAreFormats)
     // Number of conversions, and how many of them are "%s".
     const std::map<int, std::pair<int, int>> formats = {{102, {1, 1}}, {103, {1, 1}}, {104, {1, 1}}, {106, {2, 2}},
                                                         {300, {1, 1}}, {304, {1, 1}}, {305, {1, 1}}, {307, {1, 0}},
-                                                        {315, {3, 3}}, {316, {2, 2}}, {346, {1, 1}}, {348, {1, 1}},
-                                                        {349, {1, 1}}, {351, {1, 1}}, {352, {1, 1}}, {361, {1, 1}},
-                                                        {362, {2, 2}}, {364, {1, 1}}};
+                                                        {315, {3, 3}}, {316, {2, 2}}, {332, {1, 0}},
+                                                        {346, {1, 1}}, {348, {1, 1}}, {349, {1, 1}}, {351, {1, 1}},
+                                                        {352, {1, 1}}, {361, {1, 1}}, {362, {2, 2}}, {364, {1, 1}}};
     for (const std::string* path : {&kGerman, &kEnglish}) {
         OrvLanguageLib lib(*path);
         ASSERT_EQ(lib.Bind(), 0);

@@ -355,8 +355,9 @@ TEST_F(PortalDialogs, RegistrationWithoutThePortalShowsAnErrorAndStaysOpen)
 
 // --- transfers ---------------------------------------------------------------------
 
-TEST_F(PortalDialogs, TransferDialogOpensTheSetupOnAnEmptyTransferAndSendsNothing)
+TEST_F(PortalDialogs, TransferDialogListsTheTransfersSetUpAndSendsNothing)
 {
+    OrvTransfers().clear();
     const size_t rows = client_->Log().size();
     OrvTransfer edited;
     bool emptyAtFirst = false;
@@ -385,8 +386,26 @@ TEST_F(PortalDialogs, TransferDialogOpensTheSetupOnAnEmptyTransferAndSendsNothin
             EXPECT_FALSE(s->Flag(1)->isChecked());
             sd->done(ZAF_DIALOG_CLOSE);
         }, d);
+        // The accepted one is in the list; the cancelled one is not.
         EXPECT_EQ(d->NewTransfer(), ZAF_DIALOG_CLOSE);
-        EXPECT_EQ(d->List()->count(), 0) << "the transfer is not stored";
+        ASSERT_EQ(d->List()->count(), 1);
+        EXPECT_EQ(d->List()->item(0)->text(), QString::fromUtf8("Berlin \u2192 Köln: ") + T(370) + ", " + T(372));
+        // Editing the row shows it and replaces it on OK.
+        dlgtest::OnNextModal([&](QDialog* sd) {
+            auto* s = qobject_cast<OrvTransferSetupDialog*>(sd);
+            ASSERT_NE(s, nullptr);
+            EXPECT_EQ(s->Text1()->text(), QStringLiteral("Berlin"));
+            EXPECT_TRUE(s->Flag(3)->isChecked());
+            Toggle(s->Flag(0));
+            Click(s->OkButton());
+        }, d);
+        Click(d->EditButton());
+        ASSERT_EQ(OrvTransfers().size(), 1u);
+        EXPECT_EQ(OrvTransfers()[0].flags[0], 1);
+        EXPECT_TRUE(d->List()->item(0)->text().contains(T(369)));
+        Click(d->DeleteButton());
+        EXPECT_EQ(d->List()->count(), 0);
+        EXPECT_FALSE(d->EditButton()->isEnabled());
         for (QPushButton* b : d->findChildren<QPushButton*>())
             if (b != d->NewButton() && b->text() == T(49)) Click(b);
     });

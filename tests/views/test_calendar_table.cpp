@@ -1,5 +1,6 @@
 // The month table driven as the user does: clicks on the header, the cells
 // and the entries, right clicks for the context menu.
+#include <QLabel>
 #include <QToolButton>
 #include <gtest/gtest.h>
 
@@ -8,6 +9,7 @@
 #include "views/OrvCalendarTable.h"
 #include "views/OrvCalendarWindow.h"
 #include "views/OrvCategoryFilter.h"
+#include "platform/qt/OrvMessageWindow.h"
 
 namespace {
 
@@ -607,6 +609,165 @@ TEST_F(CalendarTable, RebindingReleasesTheOldDate)
     doc.Add(ZafUTimeData(2013, 1, 1, 20, 0, 0), "New year", {101});
     date.Notify();
     EXPECT_EQ(Captions(Noon(2013, 1, 1)), std::vector<std::string>{"20:00 New year"});
+}
+
+}  // namespace
+
+// --- keyboard, long titles, full cells, other months -----------------------
+
+namespace {
+
+TEST_F(CalendarTable, KeysMoveTheCurrentDay)
+{
+    ASSERT_EQ(table->ViewMode(), ORV_VIEW_FOURWEEKS);   // 11 March .. 7 April 2013
+    const struct {
+        int key;
+        const char* day;
+        bool redated;   // the grid is laid out anew (the day was not shown)
+    } cases[] = {
+        {Qt::Key_Right, "2013-03-14", false}, {Qt::Key_Left, "2013-03-13", false},
+        {Qt::Key_Down, "2013-03-20", false},  {Qt::Key_Up, "2013-03-13", false},
+        {Qt::Key_Up, "2013-03-06", true},     {Qt::Key_PageDown, "2013-04-06", true},
+        {Qt::Key_PageUp, "2013-03-06", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.day);
+        const std::string firstBefore = DayText(table->Cell(0)->Date());
+        QTest::keyClick(table, static_cast<Qt::Key>(c.key));
+        EXPECT_EQ(DayText(date.Get()), c.day);
+        EXPECT_TRUE(table->CellOf(date.Get()) && table->CellOf(date.Get())->IsSelected());
+        EXPECT_EQ(DayText(table->Cell(0)->Date()) != firstBefore, c.redated);
+    }
+    QTest::keyClick(table, Qt::Key_Home);
+    EXPECT_EQ(DayText(date.Get()), DayText(ZafUTimeData::Now()));
+    // Keys with Ctrl belong to the window's shortcuts.
+    date.Set(Noon(2013, 3, 13));
+    QTest::keyClick(table, Qt::Key_Right, Qt::ControlModifier);
+    EXPECT_EQ(DayText(date.Get()), "2013-03-13");
+}
+
+TEST_F(CalendarTable, EnterOpensOrCreatesAndDeleteAsksFirst)
+{
+    table->SetCommandTarget(&window);
+    OrvEventDate* single = doc.Add(ZafUTimeData(2013, 3, 13, 20, 0, 0), "Salsa", {101});
+    table->Event(OrvEvent(ORV_CMD_REBUILD));
+    OrvCalendarTableDay* cell = table->CellOf(Noon(2013, 3, 13));
+
+    // No entry chosen: Enter creates an event on the current day.
+    QTest::keyClick(table, Qt::Key_Return);
+    ASSERT_EQ(window.Of(ORV_CMD_NEW_EVENT).size(), 1u);
+    EXPECT_EQ(DayText(window.Of(ORV_CMD_NEW_EVENT)[0].request.date), "2013-03-13");
+    QTest::keyClick(table, Qt::Key_Delete);
+    EXPECT_TRUE(window.Of(ORV_CMD_DELETE_EVENT).empty()) << "nothing chosen, nothing deleted";
+
+    Click(cell->Entries().at(0));
+    QTest::keyClick(table, Qt::Key_Enter);
+    ASSERT_EQ(window.Of(ORV_CMD_EDIT_EVENT).size(), 1u);
+    EXPECT_EQ(window.Of(ORV_CMD_EDIT_EVENT)[0].data, single);
+
+    // Delete hands the chosen date to the delete command, which asks
+    // before anything goes (the series question or the whole event's).
+    const bool testMode = OrvMessageWindow::TestMode();
+    OrvMessageWindow::SetTestMode(true);
+    OrvMessageWindow::ClearRecorded();
+    QTest::keyClick(table, Qt::Key_Delete);
+    EXPECT_TRUE(OrvMessageWindow::Recorded().empty()) << "asked once, by the command";
+    ASSERT_EQ(window.Of(ORV_CMD_DELETE_EVENT).size(), 1u);
+    EXPECT_EQ(window.Of(ORV_CMD_DELETE_EVENT)[0].data, single);
+    single->event->rrule.frequency = 4;
+    QTest::keyClick(table, Qt::Key_Delete);
+    EXPECT_EQ(window.Of(ORV_CMD_DELETE_EVENT).size(), 2u);
+    OrvMessageWindow::SetTestMode(testMode);
+}
+
+TEST_F(CalendarTable, LongTitlesEndInAnEllipsisWithTheWholeCaptionAsTooltip)
+{
+    const char* title = "Salsa Grundkurs fuer Anfaenger mit Partnerwechsel";
+    doc.Add(ZafUTimeData(2013, 3, 13, 19, 30, 0), title, {101});
+    table->Event(OrvEvent(ORV_CMD_REBUILD));
+    const QString caption = QStringLiteral("19:30 ") + QLatin1String(title);
+    const struct {
+        int tableWidth;
+        bool whole;      // the caption fits
+        bool withTime;   // cut, but the time still shown
+    } cases[] = {{5000, true, true}, {1400, false, true}, {480, false, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tableWidth);
+        table->resize(c.tableWidth, table->height());
+        OrvCalendarTableEvent* entry = table->CellOf(Noon(2013, 3, 13))->Entries().at(0);
+        EXPECT_EQ(entry->Caption(), caption);
+        EXPECT_EQ(entry->toolTip(), caption);
+        const QString shown = entry->ShownText();
+        EXPECT_LE(entry->fontMetrics().horizontalAdvance(shown), entry->width()) << shown.toStdString();
+        EXPECT_EQ(shown == caption, c.whole) << shown.toStdString();
+        if (!c.whole) EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+        EXPECT_EQ(shown.startsWith(QStringLiteral("19:30")), c.withTime) << shown.toStdString();
+        if (!c.withTime) EXPECT_TRUE(shown.startsWith(QStringLiteral("Sal"))) << shown.toStdString();
+    }
+}
+
+TEST_F(CalendarTable, AFullCellCountsItsHiddenEntriesAndOpensTheDay)
+{
+    table->SetViewMode(ORV_VIEW_MONTH);
+    for (int i = 0; i < 8; ++i) doc.Add(ZafUTimeData(2013, 3, 13, 8 + i, 0, 0), "E", {101});
+    table->Event(OrvEvent(ORV_CMD_REBUILD));
+    table->resize(708, 40 + 16 + 300);   // cells of 49 pixels: one entry fits
+    OrvCalendarTableDay* cell = table->CellOf(Noon(2013, 3, 13));
+    EXPECT_EQ(cell->HiddenCount(), 7);
+    OrvFlatButton* more = cell->DayHeader()->MoreButton();
+    ASSERT_TRUE(more->isVisible());
+    EXPECT_EQ(more->text(), QStringLiteral("+7"));
+    for (size_t i = 0; i < cell->Entries().size(); ++i) {
+        OrvCalendarTableEvent* e = cell->Entries()[i];
+        EXPECT_EQ(e->isVisible(), i == 0) << i;
+        if (e->isVisible()) EXPECT_LE(e->geometry().bottom(), cell->height() - 1);
+    }
+    // A cell whose entries all fit shows no marker.
+    EXPECT_FALSE(table->CellOf(Noon(2013, 3, 14))->DayHeader()->MoreButton()->isVisible());
+    // Day headers do not overlap their marker.
+    EXPECT_FALSE(cell->DayHeader()->Button()->geometry().intersects(more->geometry()));
+
+    // The marker opens the day alone, where every entry fits.
+    date.Set(Noon(2013, 3, 20));
+    QTest::mouseClick(more, Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(table->ViewMode(), ORV_VIEW_DAY);
+    EXPECT_TRUE(table->Header()->ModeButton(ORV_VIEW_DAY)->isChecked());
+    EXPECT_EQ(DayText(date.Get()), "2013-03-13");
+    ASSERT_EQ(table->CellCount(), 1);
+    EXPECT_EQ(table->Cell(0)->Entries().size(), 8u);
+    EXPECT_EQ(table->Cell(0)->HiddenCount(), 0);
+}
+
+TEST_F(CalendarTable, HeaderNamesTheMonthAndOtherMonthsAreDimmed)
+{
+    ChooseMode(ORV_VIEW_MONTH);
+    EXPECT_EQ(table->Header()->Title(), QStringLiteral("March 2013"));
+    const QColor black(Qt::black);
+    const struct {
+        int index;
+        const char* day;
+        bool dimmed;
+    } cells[] = {{0, "2013-02-25", true}, {4, "2013-03-01", false}, {30, "2013-03-27", false}, {41, "2013-04-07", true}};
+    for (const auto& c : cells) {
+        SCOPED_TRACE(c.day);
+        OrvCalendarTableDay* cell = table->Cell(c.index);
+        EXPECT_EQ(DayText(cell->Date()), c.day);
+        EXPECT_EQ(cell->InCurrentMonth(), !c.dimmed);
+        EXPECT_EQ(cell->DayHeader()->Button()->TextColour() != black, c.dimmed);
+    }
+    // Four weeks across a month's end name both months; the title follows
+    // the navigation.
+    ChooseMode(ORV_VIEW_FOURWEEKS);
+    EXPECT_EQ(table->Header()->Title(), QString::fromUtf8("March 2013 \u2013 April 2013"));
+    date.Set(Noon(2012, 12, 31));
+    ChooseMode(ORV_VIEW_WEEK);
+    EXPECT_EQ(table->Header()->Title(), QString::fromUtf8("December 2012 \u2013 January 2013"));
+    ChooseMode(ORV_VIEW_DAY);
+    EXPECT_EQ(table->Header()->Title(), QStringLiteral("December 2012"));
+    // The title never runs into the mode buttons.
+    EXPECT_LE(table->Header()->TitleLabel()->geometry().right(),
+              table->Header()->ModeButton(ORV_VIEW_MONTH)->geometry().left());
 }
 
 }  // namespace

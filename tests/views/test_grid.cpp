@@ -275,3 +275,47 @@ TEST(ViewGrid, WholeDaysShowNoTimeAndStandOnEveryDayTheyCover)
         EXPECT_EQ(shown, c.shown) << c.day;
     }
 }
+
+namespace {
+
+TEST(ViewGrid, KeyTargetsOfTheMonthTable)
+{
+    const ZafUTimeData today = ZafUTimeData(2020, 6, 15, 9, 30, 0, 0);
+    const struct {
+        int mode;
+        ZafUTimeData from;
+        OrvTableKey key;
+        const char* to;
+    } cases[] = {
+        {ORV_VIEW_MONTH, ZafUTimeData(2013, 2, 28, 8, 0, 0, 0), OrvTableKey::Right, "2013-03-01"},
+        {ORV_VIEW_MONTH, ZafUTimeData(2013, 1, 1, 12, 0, 0, 0), OrvTableKey::Left, "2012-12-31"},
+        {ORV_VIEW_FOURWEEKS, ZafUTimeData(2013, 3, 28, 12, 0, 0, 0), OrvTableKey::Down, "2013-04-04"},
+        {ORV_VIEW_WEEK, ZafUTimeData(2013, 3, 4, 12, 0, 0, 0), OrvTableKey::Up, "2013-02-25"},
+        // The day mode has no rows: up and down step one day.
+        {ORV_VIEW_DAY, ZafUTimeData(2013, 3, 4, 12, 0, 0, 0), OrvTableKey::Down, "2013-03-05"},
+        {ORV_VIEW_DAY, ZafUTimeData(2013, 3, 4, 12, 0, 0, 0), OrvTableKey::Up, "2013-03-03"},
+        // A month on, keeping the day; a day the month lacks becomes its last.
+        {ORV_VIEW_WEEK, ZafUTimeData(2013, 1, 31, 12, 0, 0, 0), OrvTableKey::PageDown, "2013-02-28"},
+        {ORV_VIEW_MONTH, ZafUTimeData(2013, 1, 15, 12, 0, 0, 0), OrvTableKey::PageUp, "2012-12-15"},
+        {ORV_VIEW_FOURWEEKS, ZafUTimeData(2012, 3, 31, 12, 0, 0, 0), OrvTableKey::PageUp, "2012-02-29"},
+        {ORV_VIEW_MONTH, ZafUTimeData(2013, 1, 15, 12, 0, 0, 0), OrvTableKey::Home, "2020-06-15"},
+    };
+    for (const auto& c : cases) {
+        const ZafUTimeData to = OrvTableKeyTarget(c.mode, c.from, c.key, today);
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", to.Year(), to.Month(), to.Day());
+        EXPECT_STREQ(text, c.to) << "mode " << c.mode << " key " << static_cast<int>(c.key);
+        EXPECT_EQ(to.Hour(), 12);
+    }
+}
+
+TEST(ViewGrid, DaysOfTheCurrentMonth)
+{
+    const ZafUTimeData current(2013, 3, 13, 12, 0, 0, 0);
+    EXPECT_TRUE(OrvInCurrentMonth(ZafUTimeData(2013, 3, 1, 0, 0, 0, 0), current));
+    EXPECT_TRUE(OrvInCurrentMonth(ZafUTimeData(2013, 3, 31, 23, 0, 0, 0), current));
+    EXPECT_FALSE(OrvInCurrentMonth(ZafUTimeData(2013, 2, 28, 12, 0, 0, 0), current));
+    EXPECT_FALSE(OrvInCurrentMonth(ZafUTimeData(2012, 3, 13, 12, 0, 0, 0), current)) << "same month, other year";
+}
+
+}  // namespace

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cstdlib>
 
 #include "app/OrvCalendarConfig.h"
@@ -195,6 +196,29 @@ int OrvRegisterUserDialog::TryRegister()
 // ---------------------------------------------------------------------------
 // Transfers
 
+namespace {
+constexpr int TEXT_TRANSFER_SOURCE = 367;
+constexpr int TEXT_TRANSFER_TARGET = 368;
+constexpr int TEXT_TRANSFER_FLAG = 369;      // 369 to 372: events, images, downloads, addresses
+constexpr int TEXT_TRANSFER_WHAT = 373;
+constexpr int TEXT_TRANSFER_NOTE = 374;
+}  // namespace
+
+QString OrvTransferSummary(const OrvTransfer& transfer)
+{
+    QStringList what;
+    for (int i = 0; i < 4; ++i)
+        if (transfer.flags[i]) what << Text(TEXT_TRANSFER_FLAG + i);
+    return OrvQString(transfer.text1) + QString::fromUtf8(" \u2192 ") + OrvQString(transfer.text2) +
+           (what.isEmpty() ? QString() : QStringLiteral(": ") + what.join(QStringLiteral(", ")));
+}
+
+std::vector<OrvTransfer>& OrvTransfers()
+{
+    static std::vector<OrvTransfer> transfers;
+    return transfers;
+}
+
 OrvTransferSetupDialog::OrvTransferSetupDialog(const OrvTransfer& transfer, QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(Text(283));
@@ -205,15 +229,19 @@ OrvTransferSetupDialog::OrvTransferSetupDialog(const OrvTransfer& transfer, QWid
     text2_ = new OrvLineEdit(this);
     text1_->SetWindowText(transfer.text1);
     text2_->SetWindowText(transfer.text2);
-    form->addRow(Text(39), text1_);
-    form->addRow(Text(281), text2_);
-    layout->addLayout(form);
+    text1_->setMinimumWidth(260);
+    form->addRow(Text(TEXT_TRANSFER_SOURCE), text1_);
+    form->addRow(Text(TEXT_TRANSFER_TARGET), text2_);
+    auto* flags = new QVBoxLayout;
     for (int i = 0; i < 4; ++i) {
-        flags_[i] = new QCheckBox(QString::number(i + 1), this);
+        flags_[i] = new QCheckBox(Text(TEXT_TRANSFER_FLAG + i), this);
         flags_[i]->setChecked(transfer.flags[i] != 0);
-        layout->addWidget(flags_[i]);
+        flags->addWidget(flags_[i]);
     }
+    form->addRow(Text(TEXT_TRANSFER_WHAT), flags);
+    layout->addLayout(form);
     ok_ = new QPushButton(Text(49), this);
+    ok_->setDefault(true);
     auto* cancel = new QPushButton(Text(56), this);
     layout->addLayout(ButtonRow({ok_, cancel}));
     connect(ok_, &QPushButton::clicked, this, [this]() { done(ZAF_DIALOG_OK); });
@@ -234,20 +262,70 @@ OrvTransferDialog::OrvTransferDialog(QWidget* parent) : QDialog(parent)
     setWindowTitle(Text(282));
     setModal(true);
     auto* layout = new QVBoxLayout(this);
+    auto* note = new QLabel(Text(TEXT_TRANSFER_NOTE), this);
+    note->setWordWrap(true);
+    layout->addWidget(note);
     list_ = new QListWidget(this);
+    list_->setMinimumSize(360, 160);
     layout->addWidget(list_);
     new_ = new QPushButton(Text(283), this);
+    edit_ = new QPushButton(Text(62), this);
+    delete_ = new QPushButton(Text(43), this);
     auto* close = new QPushButton(Text(49), this);
-    layout->addLayout(ButtonRow({new_, close}));
+    layout->addLayout(ButtonRow({new_, edit_, delete_, close}));
     connect(new_, &QPushButton::clicked, this, [this]() { NewTransfer(); });
+    connect(edit_, &QPushButton::clicked, this, [this]() { EditTransfer(); });
+    connect(delete_, &QPushButton::clicked, this, [this]() { DeleteTransfer(); });
+    connect(list_, &QListWidget::itemDoubleClicked, this, [this]() { EditTransfer(); });
+    connect(list_, &QListWidget::currentRowChanged, this, [this](int row) {
+        edit_->setEnabled(row >= 0);
+        delete_->setEnabled(row >= 0);
+    });
     connect(close, &QPushButton::clicked, this, [this]() { done(ZAF_DIALOG_OK); });
+    Fill(0);
+}
+
+void OrvTransferDialog::Fill(int current)
+{
+    list_->clear();
+    for (const OrvTransfer& t : OrvTransfers()) list_->addItem(OrvTransferSummary(t));
+    const int count = list_->count();
+    list_->setCurrentRow(count ? std::clamp(current, 0, count - 1) : -1);
+    edit_->setEnabled(list_->currentRow() >= 0);
+    delete_->setEnabled(list_->currentRow() >= 0);
 }
 
 int OrvTransferDialog::NewTransfer()
 {
     OrvTransfer empty;
     OrvTransferSetupDialog setup(empty, this);
-    return setup.Control();
+    const int result = setup.Control();
+    if (result == ZAF_DIALOG_OK) {
+        OrvTransfers().push_back(setup.Transfer());
+        Fill(static_cast<int>(OrvTransfers().size()) - 1);
+    }
+    return result;
+}
+
+int OrvTransferDialog::EditTransfer()
+{
+    const int row = list_->currentRow();
+    if (row < 0 || row >= static_cast<int>(OrvTransfers().size())) return -1;
+    OrvTransferSetupDialog setup(OrvTransfers()[row], this);
+    const int result = setup.Control();
+    if (result == ZAF_DIALOG_OK) {
+        OrvTransfers()[row] = setup.Transfer();
+        Fill(row);
+    }
+    return result;
+}
+
+void OrvTransferDialog::DeleteTransfer()
+{
+    const int row = list_->currentRow();
+    if (row < 0 || row >= static_cast<int>(OrvTransfers().size())) return;
+    OrvTransfers().erase(OrvTransfers().begin() + row);
+    Fill(row);
 }
 
 int OrvRunTransferDialog(QWidget* parent)

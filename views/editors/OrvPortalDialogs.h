@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTableWidget>
 #include <string>
+#include <vector>
 
 #include "base/json.h"
 
@@ -96,12 +97,20 @@ private:
     QPushButton* cancel_;
 };
 
-// One transfer: two texts and four flags.
+// One transfer: two texts and four flags. The texts name where the data
+// comes from and where it goes; the flags choose what goes: events,
+// images, downloads, addresses.
 struct OrvTransfer {
-    std::string text1;
-    std::string text2;
+    std::string text1;   // source, window code page
+    std::string text2;   // target
     unsigned char flags[4] = {0, 0, 0, 0};
 };
+
+// The line the transfer list shows: "source -> target: what".
+QString OrvTransferSummary(const OrvTransfer& transfer);
+
+// The transfers set up in this run; they are not stored beyond it.
+std::vector<OrvTransfer>& OrvTransfers();
 
 class OrvTransferSetupDialog : public QDialog {
     Q_OBJECT
@@ -122,7 +131,8 @@ private:
     QPushButton* ok_;
 };
 
-// The list of transfers; nothing is sent or stored.
+// The list of transfers of this run, with buttons to add, edit and delete
+// one; nothing is sent to the portal or stored in a file.
 class OrvTransferDialog : public QDialog {
     Q_OBJECT
 public:
@@ -130,12 +140,21 @@ public:
     int Control() { return exec(); }
     QListWidget* List() const { return list_; }
     QPushButton* NewButton() const { return new_; }
-    // The new-transfer button: the setup dialog on an empty transfer.
+    QPushButton* EditButton() const { return edit_; }
+    QPushButton* DeleteButton() const { return delete_; }
+    // The new-transfer button: the setup dialog on an empty transfer; on
+    // OK the transfer joins the list.
     int NewTransfer();
+    // The setup dialog on the current row; OK replaces it.
+    int EditTransfer();
+    void DeleteTransfer();
 
 private:
+    void Fill(int current);
     QListWidget* list_;
     QPushButton* new_;
+    QPushButton* edit_;
+    QPushButton* delete_;
 };
 
 // 10166.

@@ -193,20 +193,26 @@ int main(int argc, char** argv)
     list.setEncoding(QStringConverter::Utf8);
     list << "<!DOCTYPE RCC><RCC version=\"1.0\">\n<qresource prefix=\"/orvcalendar\">\n";
 
+    // Every bitmap at its size and, drawn anew at twice the scale, as the
+    // "@2x" version that high-density screens take, so it stays sharp.
     for (const Bitmap& bitmap : bitmaps) {
-        QImage image(Size, Size, QImage::Format_ARGB32_Premultiplied);
-        image.fill(Qt::transparent);
-        {
-            QPainter painter(&image);
-            painter.setRenderHint(QPainter::Antialiasing);
-            bitmap.draw(painter);
+        for (int scale : {1, 2}) {
+            QImage image(Size * scale, Size * scale, QImage::Format_ARGB32_Premultiplied);
+            image.fill(Qt::transparent);
+            {
+                QPainter painter(&image);
+                painter.setRenderHint(QPainter::Antialiasing);
+                painter.scale(scale, scale);
+                bitmap.draw(painter);
+            }
+            const QString name = QLatin1String(bitmap.name) + (scale == 2 ? QStringLiteral("@2x") : QString());
+            const QString file = out.filePath(QStringLiteral("bitmaps/%1.png").arg(name));
+            if (!image.save(file, "PNG")) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                return 1;
+            }
+            list << "  <file alias=\"bitmaps/" << name << ".png\">" << file << "</file>\n";
         }
-        const QString file = out.filePath(QStringLiteral("bitmaps/%1.png").arg(QLatin1String(bitmap.name)));
-        if (!image.save(file, "PNG")) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
-            return 1;
-        }
-        list << "  <file alias=\"bitmaps/" << bitmap.name << ".png\">" << file << "</file>\n";
     }
 
     // Layout files of the source tree, under their layout names.
