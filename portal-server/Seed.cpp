@@ -54,7 +54,7 @@ const DemoEvent kEvents[] = {
      "PERUNIT=12.00;UNITS=8;TOTAL=96.00;", 0, 0},
     {-10, 22, 0, 4, "Salsa Night", "salsa", 301, 1, 4, 6, -1, "", 1, "VVK=8.00;AK=10.00;", 1, 1},
     {-5, 14, 0, 3, "Bachata Workshop", "bachata", 201, 0, 3, -1, 7, "", 1, "PERUNIT=25.00;TEXT=\"inkl. Getränk\";", 0, 0},
-    {-2, 19, 30, 2, "Tango Übungsabend", "tango", 102, 2, 3, -1, -1, "FREQ=WEEKLY;BYDAY=TU,TH;COUNT=10;", 1,
+    {-2, 19, 30, 2, "Tango Übungsabend", "tango", 103, 2, 3, -1, -1, "FREQ=WEEKLY;BYDAY=TU,TH;COUNT=10;", 1,
      "FREE=1;", 0, 0},
     {0, 21, 0, 5, "Open Air Salsa", "salsa", 307, 1, 4, 5, 8, "", 1, "FREE=1;", 2, 1},
     {3, 20, 0, 3, "Swing Social", "swing", 301, 2, 3, 5, -1, "FREQ=MONTHLY;COUNT=3;", 1, "AK=6.00;", 0, 0},
@@ -124,10 +124,11 @@ void PortalService::SeedDemo() {
         "INSERT OR IGNORE INTO pools (id, name) VALUES (1, 'Latin'), (2, 'Standard'), (3, 'Swing');"
         "INSERT OR IGNORE INTO scenes (id, poolid, name) VALUES (2, 1, 'salsa'), (3, 1, 'bachata'),"
         " (4, 2, 'tango'), (5, 3, 'swing'), (6, 1, 'kizomba');"
-        "INSERT OR IGNORE INTO edit_categories (id, name) VALUES (101, 'Kurs'), (102, 'Übungsabend'),"
-        " (103, 'Privatstunde'), (201, 'Workshop'), (202, 'Intensivworkshop'), (203, 'Bootcamp'),"
-        " (204, 'Tanzreise'), (301, 'Party'), (302, 'Konzert'), (303, 'Festival'), (304, 'Show'),"
-        " (305, 'Wettbewerb'), (306, 'Ball'), (307, 'Open Air'), (308, 'Sonstiges');"
+        // The names the program gives these ids, so both show the same.
+        "INSERT OR IGNORE INTO edit_categories (id, name) VALUES (101, 'Tanzkurs'), (102, 'Schnupperkurs'),"
+        " (103, 'Übungsabend'), (201, 'Workshop'), (202, 'Intensivkurs'), (203, 'Festival'),"
+        " (204, 'Kongress'), (301, 'Party'), (302, 'Konzert'), (303, 'Show'), (304, 'Ball'),"
+        " (305, 'Tanzreise'), (306, 'Tanzkreuzfahrt'), (307, 'Open Air'), (308, 'Clubnacht');"
         "INSERT OR IGNORE INTO user_categories (pos, name) VALUES (1, 'Stammtisch'), (2, 'Schnupperabend'),"
         " (3, 'Special');");
 

@@ -368,6 +368,22 @@ struct LanguageCase {
     int shown;
 };
 
+TEST_F(SettingsDialog, OneClickOnTheListShowsThePage)
+{
+    OrvConfigDialog& d = Open();
+    d.show();
+    auto* tree = d.findChild<QTreeWidget*>();
+    ASSERT_NE(tree, nullptr);
+    ASSERT_EQ(d.CurrentPage()->PageID(), ORV_PAGE_LOGIN);
+    QTreeWidgetItem* language = tree->topLevelItem(2);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualItemRect(language).center());
+    ASSERT_NE(d.CurrentPage(), nullptr);
+    EXPECT_EQ(d.CurrentPage()->PageID(), ORV_PAGE_LANGUAGE);
+    // The arrow keys move through the pages as well.
+    QTest::keyClick(tree, Qt::Key_Down);
+    EXPECT_EQ(d.CurrentPage()->PageID(), ORV_PAGE_POOLS);
+}
+
 TEST_F(SettingsDialog, LanguagePagePreselectsTheStoredLanguageAndStoresTheChosenOne)
 {
     const int system = OrvSystemLanguageID() == OrvLanguageGerman ? OrvLanguageGerman : OrvLanguageEnglishUK;
@@ -387,9 +403,11 @@ TEST_F(SettingsDialog, LanguagePagePreselectsTheStoredLanguageAndStoresTheChosen
         EXPECT_EQ(page->Box()->itemText(1), T(125));
         EXPECT_EQ(page->Box()->itemData(1).toInt(), OrvLanguageEnglishUK);
         EXPECT_EQ(page->Box()->currentData().toInt(), c.shown);
-        // Left alone, the stored value stays; choosing the other one stores it.
+        // Left alone, a chosen value stays; the system's language (1)
+        // becomes the one shown; choosing the other one stores it.
         Click(d.OkButton());
-        EXPECT_EQ(sandbox_->Value("DEFAULT", "ApplicationLanguage"), c.stored);
+        EXPECT_EQ(sandbox_->Value("DEFAULT", "ApplicationLanguage"),
+                  std::string(c.stored) == "1" ? std::to_string(system) : std::string(c.stored));
         Open();
         page = Show<OrvConfigPage_Language>(ORV_PAGE_LANGUAGE);
         const int other = c.shown == OrvLanguageGerman ? OrvLanguageEnglishUK : OrvLanguageGerman;

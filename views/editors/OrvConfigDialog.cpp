@@ -182,6 +182,7 @@ OrvConfigPage_Language::OrvConfigPage_Language(QWidget* parent) : OrvConfigPage(
     box_->addItem(Text(124), OrvLanguageGerman);
     box_->addItem(Text(125), OrvLanguageEnglishUK);
     int stored = Config().GetIntValue(ORVCFG_APPLICATIONLANGUAGE);
+    systemDefault_ = stored == 1;
     if (stored == 1) stored = OrvSystemLanguageID();
     // An English variant other than the British one shows as English.
     if (stored == OrvLanguageEnglishUS) stored = OrvLanguageEnglishUK;
@@ -193,9 +194,17 @@ OrvConfigPage_Language::OrvConfigPage_Language(QWidget* parent) : OrvConfigPage(
 
 void OrvConfigPage_Language::Apply()
 {
-    tracker_.WriteBack(box_, [this]() {
+    auto store = [this]() {
         Config().SetValue(ORVCFG_APPLICATIONLANGUAGE, std::to_string(box_->currentData().toInt()).c_str());
-    });
+    };
+    // OK on the system's language makes it the chosen one: the file then
+    // says which language the user saw and accepted.
+    if (systemDefault_) {
+        store();
+        systemDefault_ = false;
+    } else {
+        tracker_.WriteBack(box_, store);
+    }
     tracker_.Reset();
 }
 
@@ -727,6 +736,11 @@ OrvConfigDialog::OrvConfigDialog(OrvWebServiceJoomla* portal, QWidget* parent) :
     }
     connect(tree_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) {
         OrvSendEvent(this, OrvEvent(ORV_CFG_SHOW_PAGE, item->data(0, Qt::UserRole).toInt()));
+    });
+    // A single click (or an arrow key) on the list shows the page, as in
+    // any settings window.
+    connect(tree_, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item, QTreeWidgetItem*) {
+        if (item) OrvSendEvent(this, OrvEvent(ORV_CFG_SHOW_PAGE, item->data(0, Qt::UserRole).toInt()));
     });
     area_ = new QWidget(this);
     areaLayout_ = new QVBoxLayout(area_);

@@ -103,6 +103,7 @@ public:
 private:
     QComboBox* box_;
     OrvChangeTracker tracker_;
+    bool systemDefault_ = false;   // stored 1: the system's language, not a choice yet
 };
 
 // A table of the page's list with add, edit and delete; the page edits a
