@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include <sys/wait.h>
 
 #include "ForeignFiles.h"
@@ -125,7 +127,17 @@ TEST(Orvcal, ExportWritesTheStandardForm)
     ASSERT_EQ(run.status, 0) << run.err;
     OrvCalendar expected;
     expected.Load(in);
-    EXPECT_EQ(dir.Read("out.ics"), CRLF(OrvExportText(expected)));
+    // Events without a stamp of their own get the time of the export; the
+    // tool ran a moment earlier.
+    auto withoutStamps = [](const std::string& text) {
+        std::string out;
+        std::istringstream lines(text);
+        std::string line;
+        while (std::getline(lines, line))
+            if (line.rfind("DTSTAMP:", 0) != 0) out += line + "\n";
+        return out;
+    };
+    EXPECT_EQ(withoutStamps(dir.Read("out.ics")), withoutStamps(CRLF(OrvExportText(expected))));
     EXPECT_NE(dir.Read("out.ics").find("\r\nDTSTART;TZID=Europe/Berlin:20250303T190000\r\n"), std::string::npos);
 }
 
