@@ -582,14 +582,6 @@ private:
         return Fold(text + ":" + line.value);
     }
 
-    bool HasKept(const OrvCalendarComponent& c, const char* name) const
-    {
-        const size_t n = std::strlen(name);
-        for (const std::string& line : c.keptLines)
-            if (line.compare(0, n, name) == 0 && line.size() > n && (line[n] == ':' || line[n] == ';')) return true;
-        return false;
-    }
-
     std::string GeneratedUid(const OrvCalendarComponent& c)
     {
         // Stable for the same event, so that exporting again names it alike.
@@ -651,7 +643,7 @@ private:
         body_ += Fold("BEGIN:VEVENT");
         std::string params;
         Put("UID", "", e.uid.empty() ? GeneratedUid(e) : OneLine(e.uid));
-        const bool keptStamp = HasKept(e, "DTSTAMP");
+        const bool keptStamp = HasKeptIn(e.keptLines, "DTSTAMP");
         if (!keptStamp) {
             if (e.lastModified.IsSet()) Put("DTSTAMP", "", UtcStamp(e.lastModified));
             else if (e.created.IsSet()) Put("DTSTAMP", "", UtcStamp(e.created));
@@ -699,10 +691,7 @@ private:
         if (e.transparency != 0) Put("TRANSP", "", OrvTableName(OrvTransparencyTable(), e.transparency));
         if (e.priority >= 1 && e.priority <= 9) Put("PRIORITY", "", std::to_string(e.priority));
         if (!e.resources.empty())
-            Put("RESOURCES", "", JoinWith(e.resources, [](const std::string& r) {
-                    std::string t = StandardText(r);
-                    return t;
-                }));
+            Put("RESOURCES", "", JoinWith(e.resources, [](const std::string& r) { return StandardText(r); }));
         if (!e.slogan.empty()) Put("X-ORV-SLOGAN", "", OneLine(e.slogan));
         if (!e.userCategory.empty()) Put("X-ORV-USERCATEGORY", "", OneLine(e.userCategory));
         // Extension lines with nothing in them say nothing to anybody.
